@@ -1,0 +1,7 @@
+option(SETUP_WERROR "Treat warnings as errors" OFF)
+function(setup_warnings target)
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wno-missing-field-initializers)
+  if(SETUP_WERROR)
+    target_compile_options(${target} PRIVATE -Werror)
+  endif()
+endfunction()

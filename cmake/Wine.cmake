@@ -1,0 +1,13 @@
+# Windows-side tests run under Wine: CTest starts them through a wrapper that
+# points Wine at the build's own 32-bit prefix and a private HOME.
+set(SETUP_WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix CACHE PATH "Wine prefix for the tests")
+set(SETUP_WINE_HOME ${CMAKE_BINARY_DIR}/winehome)
+configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-run.in ${CMAKE_BINARY_DIR}/wine-run @ONLY
+               FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)
+
+# The Windows path under which a Wine program sees a host path (drive Z: is /).
+function(wine_path out path)
+  string(REPLACE "/" "\\" _p "${path}")
+  set(${out} "Z:${_p}" PARENT_SCOPE)
+endfunction()
