@@ -5,11 +5,11 @@
 # and Documents link into the real home), no Mono/Gecko prompts and no desktop
 # files written for each saved link.
 wine_use_prefix() {
-  export WINEPREFIX="$1"
+  export WINEPREFIX="$(realpath -m "$1")"
   export WINEARCH=win32
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-  export HOME="$2"
+  export HOME="$(realpath -m "$2")"
   mkdir -p "$HOME"
 }
 
@@ -30,9 +30,11 @@ wine_prefix_ensure() {
 }
 
 # A persistent server makes each program start cost ~50 ms instead of 0.5 s.
+# Its helper processes are started here, detached from the caller's output.
 wine_server_start() {
   export SETUP_WINE_PERSISTENT=1
   wineserver -p
+  wine cmd.exe /c exit >/dev/null 2>&1 </dev/null
 }
 
 # Stops the server; this also writes system.reg.

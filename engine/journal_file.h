@@ -1,0 +1,17 @@
+#pragma once
+// log_inst.dat: the journal as an 8-bit text file, one record per line, each
+// line ending CR LF, no header. A run appends to an existing file at the same
+// path. The game's uninstaller reads it.
+
+#include <string>
+
+class Tstring_writer;
+
+constexpr const char* journal_file_name = "log_inst.dat";
+
+// Creates the file's folder (journaled), appends the record "FILE:" + path so
+// that the file lists itself last, then appends every record to the file.
+// False when the file could not be written whole; its earlier content is then
+// left as it was. A path whose record would not fit is refused: nothing is
+// created or journaled.
+bool write_journal_file(Tstring_writer& journal, const std::string& path);
