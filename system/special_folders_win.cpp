@@ -1,0 +1,60 @@
+#include "system/special_folders.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <vector>
+
+#include "system/entry_point_win.h"
+
+using TIUAA = BOOL(WINAPI*)();
+using TSHGSFP = BOOL(WINAPI*)(HWND owner, LPSTR path, int csidl, BOOL create);
+
+namespace {
+
+// shell32.dll, loaded only while discovery runs.
+class LoadedLibrary {
+ public:
+  explicit LoadedLibrary(const char* name) : h_(LoadLibraryA(name)) {}
+  ~LoadedLibrary() {
+    if (h_) FreeLibrary(h_);
+  }
+  LoadedLibrary(const LoadedLibrary&) = delete;
+  LoadedLibrary& operator=(const LoadedLibrary&) = delete;
+  HMODULE get() const { return h_; }
+
+ private:
+  HMODULE h_;
+};
+
+std::string environment_value(const char* name) {
+  const DWORD needed = GetEnvironmentVariableA(name, nullptr, 0);
+  if (needed == 0) return {};
+  std::vector<char> buffer(needed);
+  const DWORD length = GetEnvironmentVariableA(name, buffer.data(), needed);
+  if (length == 0 || length >= needed) return {};  // changed in between
+  return std::string(buffer.data(), length);
+}
+
+std::optional<std::string> special_folder_path(TSHGSFP get_path, int id) {
+  char buffer[MAX_PATH + 1] = {};
+  if (!get_path(nullptr, buffer, id, FALSE)) return std::nullopt;
+  // The extra zero keeps the read inside the buffer even if the shell filled
+  // all MAX_PATH characters.
+  return std::string(buffer, strnlen(buffer, MAX_PATH));
+}
+
+}  // namespace
+
+void discover_special_folders(InstallerSettings& settings) {
+  // Released when discovery is done; the source's functions die before it.
+  const LoadedLibrary shell("shell32.dll");
+  ShellFolderSource source;
+  source.windir = environment_value("WINDIR");
+  if (auto is_admin = find_entry_point<TIUAA>(shell.get(), "IsUserAnAdmin"))
+    source.is_user_an_admin = [is_admin] { return static_cast<int>(is_admin()); };
+  if (auto get_path = find_entry_point<TSHGSFP>(shell.get(), "SHGetSpecialFolderPathA"))
+    source.special_folder_path = [get_path](int id) { return special_folder_path(get_path, id); };
+
+  discover_special_folders(settings, source);
+}

@@ -1,0 +1,30 @@
+# Writes a product folder for the end-to-end tests: nested folders, an empty
+# file, an empty folder, a file of several MB and names with letters outside
+# ASCII. Run with -DSOURCE=<staged sample product> -DOUT=<folder>.
+file(REMOVE_RECURSE ${OUT})
+file(MAKE_DIRECTORY ${OUT}/files)
+foreach(item product.ini logo.bmp icon.ico)
+  if(EXISTS ${SOURCE}/${item})
+    file(COPY ${SOURCE}/${item} DESTINATION ${OUT})
+  endif()
+endforeach()
+file(COPY ${SOURCE}/files/exebin ${SOURCE}/files/uninst DESTINATION ${OUT}/files)
+
+file(WRITE ${OUT}/files/readme.txt "Test product.\r\n")
+file(WRITE ${OUT}/files/data/levels/one/level1.dat "level one\n")
+file(WRITE ${OUT}/files/data/levels/two/level2.dat "level two\n")
+file(WRITE ${OUT}/files/data/empty.dat "")
+file(MAKE_DIRECTORY ${OUT}/files/empty_folder)
+file(WRITE "${OUT}/files/Grüße/Übersicht.txt" "Umlaute im Namen\n")
+file(WRITE "${OUT}/files/straße.txt" "sharp s\n")
+file(WRITE "${OUT}/files/data/ö.txt" "o umlaut\n")
+
+# 6 MiB that differ from block to block, so misplaced bytes show.
+string(REPEAT "0123456789abcdef" 64 kib)
+set(block "")
+foreach(i RANGE 0 63)
+  string(APPEND block "${i}:${kib}")
+endforeach()
+foreach(i RANGE 0 5)
+  file(APPEND ${OUT}/files/big/movie.bin "${i}${block}")
+endforeach()
