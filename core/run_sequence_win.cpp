@@ -10,16 +10,23 @@
 #include "core/options.h"
 #include "core/run_messages.h"
 #include "core/settings.h"
+#include "core/short_string.h"
+#include "core/silent_paths.h"
 #include "payload/digest.h"
 #include "payload/payload_resource.h"
 #include "resources/resource_ids.h"
+#include "system/com_init.h"
+#include "system/default_paths.h"
+#include "system/shell_registry.h"
+#include "system/special_folders.h"
 #include "ui/strings.h"
 
 namespace {
 
 class RunSequence {
  public:
-  RunSequence(InstallerSettings& settings, Tchecksum& checksum) : s_(settings), checksum_(checksum) {}
+  RunSequence(InstallerSettings& settings, Tchecksum& checksum, const ShellRegistry& registry)
+      : s_(settings), checksum_(checksum), registry_(registry) {}
 
   int run(const std::vector<std::string>& arguments) {
     if (s_.folder_discovery_failed) return exit_folder_discovery_failed;
@@ -30,8 +37,12 @@ class RunSequence {
 
     check_payload();
     load_logo();
-    if (!s_.abort) load_product_texts(language_english);
+    if (!s_.abort) {
+      compute_dialog_defaults(s_);
+      load_product_texts(language_english);
+    }
     if (!s_.abort) load_product_texts(s_.language_offset);
+    if (!s_.abort) choose_paths();
 
     s_.journal.done();
     return exit_code_;
@@ -50,6 +61,19 @@ class RunSequence {
     if (!s_.silent) show_message(s_, checksum_message, MB_OK | MB_ICONERROR);
   }
 
+  // Interactive runs get the path dialog once it exists; until then they
+  // complete the paths like a silent run but still ask their questions.
+  void choose_paths() {
+    complete_silent_paths(s_);
+    if (!paths_usable()) stop(exit_paths_unusable);
+  }
+
+  bool paths_usable() const {
+    // A folder beyond 255 characters would be cut, and the cut path names
+    // another folder: refuse it rather than install there.
+    return !s_.install_dir.empty() && fits_short(s_.install_dir);
+  }
+
   void load_logo() {
     logo_ = GdiObject<HBITMAP>(static_cast<HBITMAP>(
         LoadImageA(GetModuleHandleA(nullptr), LOGO_BITMAP_NAME, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
@@ -65,6 +89,7 @@ class RunSequence {
 
   InstallerSettings& s_;
   Tchecksum& checksum_;
+  const ShellRegistry& registry_;
   std::optional<FilesetView> payload_;
   GdiObject<HBITMAP> logo_;
   ExitCode exit_code_ = exit_success;
@@ -73,8 +98,13 @@ class RunSequence {
 }  // namespace
 
 int run_setup(const std::vector<std::string>& arguments) {
+  // Start-up, in this order, before the sequence's own steps.
   Tchecksum checksum(code_seed);
+  initialise_com();
   InstallerSettings settings;
-  RunSequence sequence(settings, checksum);
+  discover_special_folders(settings);
+  const ShellRegistry registry = load_shell_registry_helpers();
+
+  RunSequence sequence(settings, checksum, registry);
   return sequence.run(arguments);
 }
