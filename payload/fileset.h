@@ -25,8 +25,9 @@ class FilesetView {
  public:
   // A view of the size bytes at image, or nothing when they cannot be a
   // container: shorter than the header, a negative count or length, regions
-  // that do not fit inside size bytes, or file sizes that add up to more than
-  // the data block. Such a container fails verification like a wrong digest,
+  // that do not fit inside size bytes, a total beyond 2 GiB, or file sizes
+  // that add up to more than the data block. Bytes after the data block are
+  // ignored. Such a container fails verification like a wrong digest,
   // and nothing ever reads outside the size bytes.
   static std::optional<FilesetView> open(const std::uint8_t* image, std::size_t size);
 

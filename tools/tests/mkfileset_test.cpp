@@ -1,0 +1,357 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "payload/fileset.h"
+#include "payload/tests/digest_vectors.h"
+#include "tools/mkfileset/cli.h"
+#include "tools/mkfileset/pack.h"
+#include "tools/mkfileset/tree_scan.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* seed_a = "0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF0123456789ABCDEF";
+constexpr const char* seed_b = "7E1F0C93A25BD4866F0E3B19C2D7A548E90B1F2C3D4E5F60718293A4B5C6D7E8";
+
+std::string vectors_path() {
+#ifdef SETUP_TEST_VECTORS
+  return SETUP_TEST_VECTORS;
+#else
+  // A host program: the vectors lie beside the sources.
+  return (fs::path(__FILE__).parent_path() / "../../tests/vectors/digest.txt").string();
+#endif
+}
+
+class TempDir {
+ public:
+  TempDir() {
+    std::string pattern = (fs::temp_directory_path() / "mkfileset_test.XXXXXX").string();
+    if (::mkdtemp(pattern.data())) path_ = pattern;
+  }
+  ~TempDir() {
+    std::error_code ec;
+    if (!path_.empty()) fs::remove_all(path_, ec);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+void write_file(const fs::path& path, const std::string& contents) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << contents;
+}
+
+std::vector<std::uint8_t> read_file(const fs::path& path) {
+  std::vector<std::uint8_t> bytes;
+  std::string error;
+  read_whole_file(path, bytes, error);
+  return bytes;
+}
+
+// The tree the container vectors were computed for.
+void make_worked_example(const fs::path& root) {
+  fs::create_directories(root / "data");
+  write_file(root / "a.txt", "hello");
+  write_file(root / "data" / "b.bin", "xyz");
+}
+
+std::vector<std::string> scanned_names(const TreeScan& scan) {
+  std::vector<std::string> names;
+  for (const auto& e : scan.entries) names.push_back(e.name);
+  return names;
+}
+
+struct Cli {
+  int code;
+  std::string out;
+  std::string err;
+};
+
+Cli run(const std::vector<std::string>& args) {
+  std::ostringstream out, err;
+  const int code = run_mkfileset(args, out, err);
+  return {code, out.str(), err.str()};
+}
+
+class PackerTest : public ::testing::Test {
+ protected:
+  fs::path src() const { return tmp_.path() / "src"; }
+  fs::path output() const { return tmp_.path() / "out.bin"; }
+
+  // Packing must fail, name the culprit and leave no output and no temporary file.
+  void expect_refused(const std::string& culprit) {
+    Tchecksum checksum(seed_a);
+    const PackOutcome outcome = pack_directory(src(), output(), checksum);
+    EXPECT_FALSE(outcome.ok());
+    EXPECT_NE(outcome.error.find(culprit), std::string::npos) << outcome.error;
+    EXPECT_FALSE(fs::exists(output()));
+    for (const auto& e : fs::directory_iterator(tmp_.path()))
+      EXPECT_EQ(e.path().filename(), "src") << "left behind: " << e.path();
+  }
+
+  TempDir tmp_;
+};
+
+}  // namespace
+
+TEST_F(PackerTest, WorkedExampleAndEmptyFolderMatchTheVectors) {
+  const auto vectors = digest_vectors::load(vectors_path());
+  ASSERT_TRUE(vectors.loaded) << vectors_path();
+  ASSERT_EQ(vectors.containers.size(), 4u);
+  make_worked_example(src());
+  fs::create_directories(tmp_.path() / "empty");
+
+  for (const auto& v : vectors.containers) {
+    const bool empty = v.bytes.size() == fileset_header_size;
+    const fs::path from = empty ? tmp_.path() / "empty" : src();
+    const Cli cli = run({"--seed", v.seed, from.string(), output().string()});
+    ASSERT_EQ(cli.code, 0) << cli.err;
+    EXPECT_EQ(read_file(output()), v.bytes) << v.seed << (empty ? " empty" : " worked example");
+  }
+}
+
+TEST_F(PackerTest, FoldersComeFirstThenFilesEachSortedByName) {
+  write_file(src() / "z.txt", "z");
+  write_file(src() / "B" / "x", "");
+  write_file(src() / "a" / "b" / "c" / "deep.txt", "deep");
+  write_file(src() / "a" / "b" / "f", "f");
+  fs::create_directories(src() / "a" / "empty");
+  write_file(src() / "a-b", "dash sorts before the separator");
+
+  const TreeScan scan = scan_tree(src());
+  ASSERT_TRUE(scan.ok()) << scan.error;
+  const std::vector<std::string> expected = {"B",   "a", "a\\b",   "a\\b\\c", "a\\empty", "B\\x", "a-b",
+                                             "a\\b\\c\\deep.txt", "a\\b\\f", "z.txt"};
+  EXPECT_EQ(scanned_names(scan), expected);
+  EXPECT_TRUE(scan.entries[4].folder);
+  EXPECT_FALSE(scan.entries[5].folder);
+  EXPECT_EQ(scan.entries[7].size, 4);
+}
+
+TEST_F(PackerTest, NamesAreStoredInWindows1252AndListedAsUtf8) {
+  write_file(src() / "Grüße" / "Übersicht €.txt", "x");
+  Tchecksum checksum(seed_a);
+  ASSERT_TRUE(pack_directory(src(), output(), checksum).ok());
+
+  const auto bytes = read_file(output());
+  const auto view = FilesetView::open(bytes.data(), bytes.size());
+  ASSERT_TRUE(view);
+  std::vector<std::string> names;
+  for_each_entry(*view, [&](const Tpayload_entry& e) {
+    names.push_back(e.name);
+    return true;
+  });
+  EXPECT_EQ(names, (std::vector<std::string>{"Gr\xFC\xDF" "e", "Gr\xFC\xDF" "e\\\xDC" "bersicht \x80.txt"}));
+
+  const Cli cli = run({"--seed", seed_a, "--list", output().string()});
+  EXPECT_EQ(cli.code, 0);
+  EXPECT_NE(cli.out.find("Grüße\\Übersicht €.txt"), std::string::npos) << cli.out;
+}
+
+TEST_F(PackerTest, SymlinkToAFileIsPackedAsTheFile) {
+  write_file(tmp_.path() / "outside.txt", "target");
+  fs::create_directories(src());
+  fs::create_symlink(tmp_.path() / "outside.txt", src() / "link.txt");
+  const TreeScan scan = scan_tree(src());
+  ASSERT_TRUE(scan.ok()) << scan.error;
+  ASSERT_EQ(scan.entries.size(), 1u);
+  EXPECT_EQ(scan.entries[0].size, 6);
+  Tchecksum checksum(seed_a);
+  const FilesetBuild build = pack_tree(scan, checksum);
+  ASSERT_TRUE(build.ok());
+  EXPECT_EQ(std::string(build.bytes.end() - 6, build.bytes.end()), "target");
+}
+
+TEST_F(PackerTest, RefusesNamesWindowsCannotHoldInsideTheFolder) {
+  const std::vector<std::string> bad_names = {
+      "日本.txt",    // not in Windows-1252
+      "\xFF.txt",    // not UTF-8
+      "a\\b",        // a separator on Windows
+      "con.txt",     // a device
+      "trailing.",   // Windows drops the dot
+      "a:stream",    // a drive or stream
+      "ask?.txt",
+  };
+  for (const auto& name : bad_names) {
+    fs::remove_all(src());
+    write_file(src() / "fine.txt", "ok");
+    write_file(src() / "sub" / name, "x");
+    SCOPED_TRACE(name);
+    expect_refused(name);
+  }
+}
+
+TEST_F(PackerTest, RefusesNamesLongerThan255Bytes) {
+  const std::string part(120, 'p');
+  write_file(src() / part / part / "0123456789abcd", "x");  // 120 + 1 + 120 + 1 + 14 = 256
+  expect_refused("longer than 255");
+  fs::remove_all(src());
+  write_file(src() / part / part / "0123456789abc", "x");
+  Tchecksum checksum(seed_a);
+  EXPECT_TRUE(pack_directory(src(), output(), checksum).ok());
+}
+
+TEST_F(PackerTest, RefusesNamesThatDifferOnlyInLetterCase) {
+  const std::vector<std::pair<std::string, std::string>> pairs = {
+      {"Readme.TXT", "readme.txt"}, {"Ärger.txt", "ärger.txt"}, {"Šum", "šum"}, {"ÿ", "Ÿ"}};
+  for (const auto& [first, second] : pairs) {
+    fs::remove_all(src());
+    write_file(src() / first, "1");
+    write_file(src() / second, "2");
+    SCOPED_TRACE(first);
+    expect_refused("letter case");
+  }
+  // A folder and a file collide as well.
+  fs::remove_all(src());
+  fs::create_directories(src() / "Data");
+  write_file(src() / "data", "");
+  expect_refused("letter case");
+
+  // Letters without a case pair in Windows-1252 stay distinct.
+  fs::remove_all(src());
+  write_file(src() / "\u00D7", "times");
+  write_file(src() / "\u00F7", "divide");
+  write_file(src() / "ß", "sharp s");
+  write_file(src() / "SS", "two s");
+  Tchecksum checksum(seed_a);
+  EXPECT_TRUE(pack_directory(src(), output(), checksum).ok());
+}
+
+TEST_F(PackerTest, RefusesFilesAndContainersBeyond2GiB) {
+  // Sparse files: nothing of them is read before the refusal.
+  fs::create_directories(src());
+  std::ofstream(src() / "huge.bin").close();
+  fs::resize_file(src() / "huge.bin", std::uintmax_t{1} << 31);
+  expect_refused("huge.bin");
+
+  fs::resize_file(src() / "huge.bin", (std::uintmax_t{1} << 30) + (std::uintmax_t{1} << 29));
+  std::ofstream(src() / "huge2.bin").close();
+  fs::resize_file(src() / "huge2.bin", std::uintmax_t{1} << 30);
+  expect_refused("exceed 2 GiB");
+}
+
+TEST_F(PackerTest, RefusesWhatIsNeitherAFileNorAFolder) {
+  fs::create_directories(src() / "real");
+  ASSERT_EQ(::mkfifo((src() / "pipe").c_str(), 0600), 0);
+  expect_refused("pipe");
+
+  fs::remove(src() / "pipe");
+  fs::create_directory_symlink(src() / "real", src() / "folder_link");
+  expect_refused("folder_link");
+
+  fs::remove(src() / "folder_link");
+  fs::create_symlink(src() / "loop", src() / "loop");
+  expect_refused("loop");
+
+  fs::remove(src() / "loop");
+  fs::create_symlink(src() / "missing", src() / "dangling");
+  expect_refused("dangling");
+}
+
+TEST_F(PackerTest, RefusesAMissingOrNonFolderRoot) {
+  expect_refused("does not exist");
+  write_file(src(), "a file");
+  expect_refused("is not a folder");
+}
+
+TEST_F(PackerTest, RefusesAFileThatChangesOrVanishesAfterTheScan) {
+  write_file(src() / "a.txt", "hello");
+  write_file(src() / "b.txt", "world");
+  Tchecksum checksum(seed_a);
+
+  TreeScan scan = scan_tree(src());
+  ASSERT_TRUE(scan.ok());
+  write_file(src() / "b.txt", "wor");
+  FilesetBuild build = pack_tree(scan, checksum);
+  EXPECT_FALSE(build.ok());
+  EXPECT_NE(build.error.find("b.txt"), std::string::npos) << build.error;
+
+  write_file(src() / "b.txt", "world!");
+  EXPECT_FALSE(pack_tree(scan, checksum).ok());
+
+  fs::remove(src() / "b.txt");
+  build = pack_tree(scan, checksum);
+  EXPECT_FALSE(build.ok());
+  EXPECT_NE(build.error.find("cannot open"), std::string::npos) << build.error;
+}
+
+TEST_F(PackerTest, RefusesAFileWithoutReadPermission) {
+  // Root reads a file whatever its mode says; the vanished-file case above
+  // covers the same refusal path there.
+  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not stop root from reading";
+  write_file(src() / "b.txt", "world");
+  fs::permissions(src() / "b.txt", fs::perms::none);
+  expect_refused("b.txt");
+}
+
+TEST_F(PackerTest, RefusalLeavesAnExistingOutputAlone) {
+  write_file(output(), "previous");
+  write_file(src() / "Case", "1");
+  write_file(src() / "case", "2");
+  Tchecksum checksum(seed_a);
+  EXPECT_FALSE(pack_directory(src(), output(), checksum).ok());
+  std::ifstream in(output());
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "previous");
+}
+
+TEST_F(PackerTest, UnwritableOutputIsReported) {
+  make_worked_example(src());
+  Tchecksum checksum(seed_a);
+  const PackOutcome outcome = pack_directory(src(), tmp_.path() / "no" / "such" / "out.bin", checksum);
+  EXPECT_FALSE(outcome.ok());
+  EXPECT_NE(outcome.error.find("out.bin"), std::string::npos);
+}
+
+TEST_F(PackerTest, CliExitCodes) {
+  make_worked_example(src());
+  const std::string out = output().string();
+
+  EXPECT_EQ(run({src().string(), out}).code, 0);  // built-in seed
+  EXPECT_EQ(run({"--list", out}).code, 0);
+
+  Cli cli = run({"--seed", seed_b, "--list", out});
+  EXPECT_EQ(cli.code, 1);
+  EXPECT_NE(cli.out.find("does not match"), std::string::npos) << cli.out;
+
+  auto bytes = read_file(output());
+  bytes.pop_back();
+  const fs::path cut = tmp_.path() / "cut.bin";
+  std::ofstream(cut, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                              static_cast<std::streamsize>(bytes.size()));
+  cli = run({"--list", cut.string()});
+  EXPECT_EQ(cli.code, 1);
+  EXPECT_NE(cli.out.find("damaged"), std::string::npos) << cli.out;
+
+  EXPECT_EQ(run({"--list", (tmp_.path() / "missing.bin").string()}).code, 1);
+  write_file(src() / "A.TXT", "clash");
+  cli = run({src().string(), out});
+  EXPECT_EQ(cli.code, 1);
+  EXPECT_NE(cli.err.find("A.TXT"), std::string::npos) << cli.err;
+}
+
+TEST(MkfilesetCli, RejectsBadUsage) {
+  const std::string lower(64, 'a');
+  EXPECT_EQ(run({"--seed", lower, "dir", "out"}).code, 2);
+  EXPECT_EQ(run({"--seed", std::string(63, 'A'), "dir", "out"}).code, 2);
+  EXPECT_EQ(run({"--seed", std::string(65, 'A'), "dir", "out"}).code, 2);
+  EXPECT_EQ(run({"--seed", std::string(63, 'A') + "G", "dir", "out"}).code, 2);
+  EXPECT_EQ(run({"dir", "out", "--seed"}).code, 2);
+  EXPECT_EQ(run({"dir"}).code, 2);
+  EXPECT_EQ(run({"a", "b", "c"}).code, 2);
+  EXPECT_EQ(run({"--list"}).code, 2);
+  EXPECT_EQ(run({"--fast", "dir", "out"}).code, 2);
+  EXPECT_TRUE(is_valid_seed(seed_a));
+}

@@ -1,0 +1,64 @@
+#pragma once
+// Builds a payload container in memory: header, size table, names block, data
+// block and the stored digest, laid out as in payload/fileset_format.h. The
+// packer uses it for real payloads; tests use it to make containers, including
+// odd ones (passed-over sizes, names the installer must refuse), so it checks
+// only what the layout itself cannot hold. Whether a name is safe to install is
+// the caller's business.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "payload/digest.h"
+
+struct FilesetEntry {
+  std::string name;      // Windows-1252, at most 255 bytes, written as given
+  std::int32_t size = 0; // >= 0 a file, -1 a folder, below -1 passed over
+  std::string contents;  // a file's bytes; must be empty for any other size
+
+  static FilesetEntry file(std::string name, std::string contents);
+  static FilesetEntry folder(std::string name);
+  // An entry with a size below -1, which the installer passes over.
+  static FilesetEntry passed_over(std::string name, std::int32_t size);
+};
+
+// The outcome of a build: the container bytes, or why there are none.
+struct FilesetBuild {
+  std::vector<std::uint8_t> bytes;
+  std::string error;               // empty exactly when the build succeeded
+  std::int32_t failed_entry = -1;  // the entry the error is about, -1 for the whole set
+
+  bool ok() const { return error.empty(); }
+};
+
+// The sizes of the regions of a container for entries, before anything is
+// allocated. Refused when a name is longer than 255 bytes or when count, a
+// length or the total would not fit a signed 32-bit field.
+struct FilesetLayout {
+  std::int32_t count = 0;
+  std::int32_t names_length = 0;
+  std::int32_t data_length = 0;
+  std::uint32_t total_size = 0;
+  std::string error;
+  std::int32_t failed_entry = -1;
+
+  bool ok() const { return error.empty(); }
+};
+FilesetLayout plan_fileset(const std::vector<FilesetEntry>& entries);
+
+// Builds the container of entries whose contents are held in the entries.
+// Refused also when a file's contents do not have its size.
+FilesetBuild build_fileset(const std::vector<FilesetEntry>& entries, Tchecksum& checksum);
+
+// Writes the size bytes of file entry index to dest; false with a reason when
+// they cannot be had (the entry's contents field is not used).
+using FilesetContentSource =
+    std::function<bool(std::size_t index, std::uint8_t* dest, std::uint32_t size, std::string& error)>;
+
+// The same, but the file contents come from source straight into the
+// container, so a large payload is held in memory only once.
+FilesetBuild build_fileset(const std::vector<FilesetEntry>& entries, const FilesetContentSource& source,
+                           Tchecksum& checksum);

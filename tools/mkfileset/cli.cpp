@@ -1,0 +1,76 @@
+#include "tools/mkfileset/cli.h"
+
+#include <memory>
+
+#include "payload/digest.h"
+#include "tools/mkfileset/listing.h"
+#include "tools/mkfileset/pack.h"
+
+namespace {
+
+constexpr const char* usage_text =
+    "usage: mkfileset [--seed HEX] DIR OUTPUT\n"
+    "       mkfileset [--seed HEX] --list CONTAINER\n"
+    "HEX is 64 uppercase hexadecimal digits; without it the built-in seed is used.\n";
+
+int usage(std::ostream& err, const std::string& problem) {
+  if (!problem.empty()) err << "mkfileset: " << problem << '\n';
+  err << usage_text;
+  return mkfileset_usage;
+}
+
+}  // namespace
+
+bool is_valid_seed(const std::string& seed) {
+  if (seed.size() != 64) return false;
+  for (const char c : seed) {
+    if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))) return false;
+  }
+  return true;
+}
+
+int run_mkfileset(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  std::string seed = code_seed;
+  bool list = false;
+  std::vector<std::string> operands;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    if (arg == "--help" || arg == "-h") {
+      out << usage_text;
+      return mkfileset_ok;
+    } else if (arg == "--seed") {
+      if (i + 1 == args.size()) return usage(err, "--seed needs a value");
+      seed = args[++i];
+      if (!is_valid_seed(seed)) return usage(err, "--seed takes 64 uppercase hexadecimal digits");
+    } else if (arg == "--list") {
+      list = true;
+    } else if (arg.size() > 1 && arg[0] == '-') {
+      return usage(err, "unknown option " + arg);
+    } else {
+      operands.push_back(arg);
+    }
+  }
+
+  // 4 KiB of table: kept off the stack.
+  const auto checksum = std::make_unique<Tchecksum>(seed);
+  if (list) {
+    if (operands.size() != 1) return usage(err, "--list takes one container");
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    if (!read_whole_file(operands[0], bytes, error)) {
+      err << "mkfileset: " << error << '\n';
+      return mkfileset_failed;
+    }
+    return list_fileset(bytes, *checksum, out) == ListResult::matches ? mkfileset_ok : mkfileset_failed;
+  }
+
+  if (operands.size() != 2) return usage(err, "expected a folder and an output file");
+  const PackOutcome outcome = pack_directory(operands[0], operands[1], *checksum);
+  if (!outcome.ok()) {
+    err << "mkfileset: " << outcome.error << '\n' << "mkfileset: nothing was written\n";
+    return mkfileset_failed;
+  }
+  out << "mkfileset: wrote " << operands[1] << " (" << outcome.entries << " entries, " << outcome.bytes
+      << " bytes)\n";
+  return mkfileset_ok;
+}

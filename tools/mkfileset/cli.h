@@ -1,0 +1,22 @@
+#pragma once
+// The command line of mkfileset, separate from main() so tests can run it.
+//
+//   mkfileset [--seed HEX] DIR OUTPUT        pack DIR into the container OUTPUT
+//   mkfileset [--seed HEX] --list CONTAINER  list it and check its digest
+//
+// Without --seed the seed this build was configured with is used.
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+enum MkfilesetExit : int {
+  mkfileset_ok = 0,
+  mkfileset_failed = 1,      // refused input, damaged container or wrong digest
+  mkfileset_usage = 2,
+};
+
+int run_mkfileset(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+// True for 64 uppercase hexadecimal digits.
+bool is_valid_seed(const std::string& seed);

@@ -1,0 +1,29 @@
+#pragma once
+// Collects what the packer puts into a container from a folder tree: every
+// folder (empty ones too) and every regular file below the root, with its name
+// as setup.exe will see it. Anything Windows could not hold under the
+// installation folder is refused here, before a byte is packed.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+struct ScannedEntry {
+  std::string name;               // relative, "\"-separated, Windows-1252
+  std::filesystem::path source;   // the file or folder on disk
+  bool folder = false;
+  std::int32_t size = 0;          // a file's size at scan time
+};
+
+struct TreeScan {
+  // Folders first, then files, each group sorted bytewise by name, so every
+  // folder comes before what it holds and the order does not depend on the
+  // file system.
+  std::vector<ScannedEntry> entries;
+  std::string error;  // names the offending file; empty when the scan succeeded
+
+  bool ok() const { return error.empty(); }
+};
+
+TreeScan scan_tree(const std::filesystem::path& root);
