@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "core/exit_codes.h"
+#include "core/paths.h"
 #include "core/gdi_object.h"
 #include "core/message_box.h"
 #include "core/options.h"
@@ -12,6 +13,9 @@
 #include "core/settings.h"
 #include "core/short_string.h"
 #include "core/silent_paths.h"
+#include "engine/extract.h"
+#include "engine/journal.h"
+#include "engine/journal_file.h"
 #include "payload/digest.h"
 #include "payload/payload_resource.h"
 #include "resources/resource_ids.h"
@@ -43,6 +47,7 @@ class RunSequence {
     }
     if (!s_.abort) load_product_texts(s_.language_offset);
     if (!s_.abort) choose_paths();
+    if (!s_.abort) install();
 
     s_.journal.done();
     return exit_code_;
@@ -66,6 +71,34 @@ class RunSequence {
   void choose_paths() {
     complete_silent_paths(s_);
     if (!paths_usable()) stop(exit_paths_unusable);
+  }
+
+  // Step 12 as far as it is built: the files, then the journal file and the
+  // report. A failed installation stays as it is and keeps its journal, so
+  // that the uninstaller can still remove what was written.
+  void install() {
+    s_.result_code = install_fileset(*payload_, s_.install_dir, s_.verify_files, s_);
+    const bool failed = s_.result_code > 0;
+    // Without its journal the installation cannot be uninstalled: not a success.
+    const bool journal_written = write_journal_file(s_.journal, journal_file_path());
+    if (failed || !journal_written) {
+      exit_code_ = exit_failed_kept;
+      return;
+    }
+    report_success();
+  }
+
+  // Not cut to 255 characters: write_journal_file refuses a path whose record
+  // would not fit rather than write the file somewhere else.
+  std::string journal_file_path() const {
+    const std::string uninstaller = join_path(s_.install_dir, s_.uninstaller_path);
+    return join_path(parent_dir(uninstaller), journal_file_name);
+  }
+
+  void report_success() const {
+    const std::int32_t files = count_records(s_.journal).files;
+    show_message_text(success_caption, success_text(s_.german(), files),
+                      MB_OK | MB_ICONINFORMATION);
   }
 
   bool paths_usable() const {

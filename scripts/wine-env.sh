@@ -22,6 +22,9 @@ wine_prefix_ensure() {
     flock 9
     if [ ! -f "$WINEPREFIX/.setup-ready" ]; then
       wineboot -i >/dev/null 2>&1 || { echo "wineboot failed for $WINEPREFIX" >&2; exit 1; }
+      # Unmanaged windows close at once under Xvfb; managed ones wait about 2 s
+      # for a window manager that is not there.
+      wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
       # Let the boot finish writing the registry before anyone uses it.
       if [ -z "${SETUP_WINE_PERSISTENT:-}" ]; then wineserver -w; fi
       touch "$WINEPREFIX/.setup-ready"

@@ -193,14 +193,6 @@ TEST(FilesetWalk, VisitorCanStopTheWalk) {
   EXPECT_EQ(visits, 2);
 }
 
-TEST(FilesetBounds, HeaderMustFit) {
-  const Bytes empty = raw_container({}, "", "");
-  EXPECT_TRUE(opens(empty));
-  for (std::size_t size = 0; size < 28; ++size)
-    EXPECT_FALSE(FilesetView::open(empty.data(), size)) << size;
-  EXPECT_FALSE(FilesetView::open(nullptr, 28));
-}
-
 TEST(FilesetBounds, NegativeCountOrLengthsAreRefused) {
   EXPECT_FALSE(opens(raw_container(-1, 0, 0, {}, "", "")));
   EXPECT_FALSE(opens(raw_container(0, -1, 0, {}, "", "")));
@@ -226,8 +218,10 @@ TEST(FilesetBounds, EveryTruncationOfAContainerIsRefused) {
       {FilesetEntry::folder("data"), FilesetEntry::file("a.txt", "hello"), FilesetEntry::file("data\\b.bin", "xyz")},
       checksum);
   ASSERT_TRUE(build.ok());
+  EXPECT_TRUE(opens(build.bytes));
   for (std::size_t size = 0; size < build.bytes.size(); ++size)
     EXPECT_FALSE(FilesetView::open(build.bytes.data(), size)) << size;
+  EXPECT_FALSE(FilesetView::open(nullptr, 28));
 }
 
 TEST(FilesetBounds, FileSizesAddingUpPastTheDataBlockAreRefused) {
@@ -238,6 +232,37 @@ TEST(FilesetBounds, FileSizesAddingUpPastTheDataBlockAreRefused) {
   EXPECT_FALSE(opens(raw_container(2, 4, 8, {0x7FFFFFFF, 0x7FFFFFFF}, names, "12345678")));
   // Entries beyond the names block count too: the names are not trusted.
   EXPECT_FALSE(opens(raw_container(3, 4, 8, {5, 3, 1}, names, "12345678")));
+}
+
+TEST(FilesetBounds, NoAcceptedDamageLeadsOutsideTheImage) {
+  Tchecksum checksum(seed);
+  const FilesetBuild build = build_fileset(
+      {FilesetEntry::folder("data"), FilesetEntry::file("a.txt", "hello"), FilesetEntry::file("data\\b.bin", "xyz")},
+      checksum);
+  ASSERT_TRUE(build.ok());
+  const std::size_t data_start = 62;
+  int accepted = 0;
+  // Every byte before the data block, set to values at the edges of a field.
+  for (std::size_t at = 0; at < data_start; ++at) {
+    for (const std::uint8_t value : {0x00, 0x01, 0x04, 0x7F, 0x80, 0xFE, 0xFF}) {
+      Bytes damaged = build.bytes;
+      damaged[at] = value;
+      const auto view = FilesetView::open(damaged.data(), damaged.size());
+      if (!view) continue;
+      ++accepted;
+      const std::uint8_t* const end = damaged.data() + damaged.size();
+      ASSERT_LE(view->data_block() + view->data_length(), end) << "byte " << at << " = " << int(value);
+      for_each_entry(*view, [&](const Tpayload_entry& e) {
+        if (e.kind == EntryKind::file) {
+          EXPECT_GE(e.data, view->data_block());
+          EXPECT_LE(e.data + e.size, view->data_block() + view->data_length()) << "byte " << at << " = " << int(value);
+        }
+        return true;
+      });
+      checksum.digest_container(*view);
+    }
+  }
+  EXPECT_GT(accepted, 0);  // the names and the digest may change freely
 }
 
 TEST(FilesetBounds, BytesAfterTheDataBlockAreNotHashedOrWalked) {

@@ -19,12 +19,14 @@ file(WRITE "${OUT}/files/Grüße/Übersicht.txt" "Umlaute im Namen\n")
 file(WRITE "${OUT}/files/straße.txt" "sharp s\n")
 file(WRITE "${OUT}/files/data/ö.txt" "o umlaut\n")
 
-# 6 MiB that differ from block to block, so misplaced bytes show.
-string(REPEAT "0123456789abcdef" 64 kib)
-set(block "")
-foreach(i RANGE 0 63)
-  string(APPEND block "${i}:${kib}")
+# About 6 MiB in blocks of 64 KiB that each start with their own number, so
+# misplaced bytes show.
+string(REPEAT "0123456789abcdef" 4096 filler)
+set(mib "")
+foreach(i RANGE 0 15)
+  string(APPEND mib "<${i}>${filler}")
 endforeach()
+file(WRITE ${OUT}/files/big/movie.bin "")
 foreach(i RANGE 0 5)
-  file(APPEND ${OUT}/files/big/movie.bin "${i}${block}")
+  file(APPEND ${OUT}/files/big/movie.bin "[${i}]${mib}")
 endforeach()

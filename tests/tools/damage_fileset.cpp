@@ -16,8 +16,9 @@ int main(int argc, char** argv) {
   }
   const std::string mode = argv[1];
   std::ifstream in(argv[2], std::ios::binary);
-  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (!in.eof() || bytes.size() < 28) {
+  std::vector<char> bytes;
+  if (in) bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (!in || bytes.size() < 28) {
     std::fprintf(stderr, "damage_fileset: cannot read a container from %s\n", argv[2]);
     return 1;
   }

@@ -1,9 +1,34 @@
 #include "tools/mkfileset/listing.h"
 
 #include <iomanip>
+#include <string>
+#include <string_view>
 
 #include "payload/fileset.h"
 #include "tools/common/cp1252.h"
+
+namespace {
+
+constexpr char hex_digits[] = "0123456789ABCDEF";
+
+// A name as UTF-8, with control characters shown as \xNN: a container that
+// is damaged or made by someone else must not drive the terminal.
+std::string printable_name(const std::string& cp1252) {
+  std::string shown;
+  for (const char c : cp1252) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x20 || b == 0x7F) {
+      shown += "\\x";
+      shown += hex_digits[b >> 4];
+      shown += hex_digits[b & 15];
+    } else {
+      shown += cp1252_to_utf8(std::string_view(&c, 1));
+    }
+  }
+  return shown;
+}
+
+}  // namespace
 
 ListResult list_fileset(const std::vector<std::uint8_t>& bytes, Tchecksum& checksum, std::ostream& out) {
   const auto view = FilesetView::open(bytes.data(), bytes.size());
@@ -18,7 +43,7 @@ ListResult list_fileset(const std::vector<std::uint8_t>& bytes, Tchecksum& check
     out << (folder ? "folder" : "file  ") << ' ' << std::setw(10);
     if (folder) out << "-";
     else out << entry.size;
-    out << "  " << cp1252_to_utf8(entry.name) << '\n';
+    out << "  " << printable_name(entry.name) << '\n';
     ++listed;
     return true;
   });
@@ -37,10 +62,7 @@ ListResult list_fileset(const std::vector<std::uint8_t>& bytes, Tchecksum& check
     return ListResult::matches;
   }
   out << " does not match the stored ";
-  for (const std::uint8_t b : view->stored_digest()) {
-    static constexpr char digits[] = "0123456789ABCDEF";
-    out << digits[b >> 4] << digits[b & 15];
-  }
+  for (const std::uint8_t b : view->stored_digest()) out << hex_digits[b >> 4] << hex_digits[b & 15];
   out << '\n';
   return ListResult::wrong_digest;
 }

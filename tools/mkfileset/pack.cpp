@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -29,11 +30,14 @@ bool read_exactly(const fs::path& path, std::uint8_t* dest, std::uint32_t size, 
     return false;
   }
   const std::size_t got = size > 0 ? std::fread(dest, 1, size, file.get()) : 0;
+  // The probe for a byte after the end can fail too, and a failed read
+  // also returns EOF: only ferror tells the two apart.
+  const bool more = got == size && std::fgetc(file.get()) != EOF;
   if (std::ferror(file.get())) {
     error = "cannot read: " + std::string(std::strerror(errno));
     return false;
   }
-  if (got != size || std::fgetc(file.get()) != EOF) {
+  if (got != size || more) {
     error = "changed size while it was being packed";
     return false;
   }
@@ -85,6 +89,20 @@ class TemporaryFile {
   std::string path_;
 };
 
+// True when path names folder itself or anything below it, links resolved.
+bool lies_inside(const fs::path& folder, const fs::path& path) {
+  std::error_code ec;
+  const fs::path base = fs::canonical(folder, ec);
+  if (ec) return false;
+  // Made absolute first: a relative path none of which exists yet would
+  // come back relative.
+  const fs::path absolute = fs::absolute(path, ec);
+  if (ec) return false;
+  const fs::path target = fs::weakly_canonical(absolute, ec);
+  if (ec) return false;
+  return std::mismatch(base.begin(), base.end(), target.begin(), target.end()).first == base.end();
+}
+
 }  // namespace
 
 FilesetBuild pack_tree(const TreeScan& scan, Tchecksum& checksum) {
@@ -114,6 +132,11 @@ FilesetBuild pack_tree(const TreeScan& scan, Tchecksum& checksum) {
 
 PackOutcome pack_directory(const fs::path& root, const fs::path& output, Tchecksum& checksum) {
   PackOutcome outcome;
+  // A second run would pack the first run's output along with the files.
+  if (lies_inside(root, output)) {
+    outcome.error = quoted(output) + ": the output file must not lie inside the folder being packed";
+    return outcome;
+  }
   const TreeScan scan = scan_tree(root);
   if (!scan.ok()) {
     outcome.error = scan.error;

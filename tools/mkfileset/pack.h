@@ -25,7 +25,8 @@ struct PackOutcome {
 
 // Scans root, packs it and writes the container to output. Nothing is left at
 // output unless the whole container was written: it goes to a temporary file
-// next to output that is renamed at the end or removed on failure.
+// next to output that is renamed at the end or removed on failure. An output
+// inside root is refused.
 PackOutcome pack_directory(const std::filesystem::path& root, const std::filesystem::path& output,
                            Tchecksum& checksum);
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <linux/capability.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -12,6 +14,7 @@
 #include "payload/fileset.h"
 #include "payload/tests/digest_vectors.h"
 #include "tools/mkfileset/cli.h"
+#include "tools/mkfileset/listing.h"
 #include "tools/mkfileset/pack.h"
 #include "tools/mkfileset/tree_scan.h"
 
@@ -85,6 +88,30 @@ Cli run(const std::vector<std::string>& args) {
   const int code = run_mkfileset(args, out, err);
   return {code, out.str(), err.str()};
 }
+
+// Takes from this thread the capabilities that let root read and search
+// whatever the permissions say, and gives them back at the end, so a file
+// without read permission is unreadable here too. Does nothing where the
+// thread holds no such capabilities.
+class WithoutReadOverride {
+ public:
+  WithoutReadOverride() {
+    if (::syscall(SYS_capget, &header_, saved_) != 0) return;
+    __user_cap_data_struct reduced[2] = {saved_[0], saved_[1]};
+    reduced[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+    active_ = ::syscall(SYS_capset, &header_, reduced) == 0;
+  }
+  ~WithoutReadOverride() {
+    if (active_) ::syscall(SYS_capset, &header_, saved_);
+  }
+  WithoutReadOverride(const WithoutReadOverride&) = delete;
+  WithoutReadOverride& operator=(const WithoutReadOverride&) = delete;
+
+ private:
+  __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct saved_[2] = {};
+  bool active_ = false;
+};
 
 class PackerTest : public ::testing::Test {
  protected:
@@ -289,12 +316,47 @@ TEST_F(PackerTest, RefusesAFileThatChangesOrVanishesAfterTheScan) {
 }
 
 TEST_F(PackerTest, RefusesAFileWithoutReadPermission) {
-  // Root reads a file whatever its mode says; the vanished-file case above
-  // covers the same refusal path there.
-  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not stop root from reading";
+  write_file(src() / "a.txt", "hello");
   write_file(src() / "b.txt", "world");
   fs::permissions(src() / "b.txt", fs::perms::none);
+  const WithoutReadOverride as_a_user;
+  if (std::ifstream(src() / "b.txt")) GTEST_SKIP() << "this process reads files whatever their mode";
   expect_refused("b.txt");
+}
+
+TEST_F(PackerTest, RefusesAFileWhoseReadFails) {
+  // The kernel shows a process's memory as an empty regular file whose first
+  // read fails: the end-of-file probe must not take that failure for the end.
+  const fs::path memory = "/proc/self/mem";
+  if (!fs::is_regular_file(memory)) GTEST_SKIP() << "no " << memory;
+  fs::create_directories(src());
+  fs::create_symlink(memory, src() / "memory");
+  Tchecksum checksum(seed_a);
+  const PackOutcome outcome = pack_directory(src(), output(), checksum);
+  EXPECT_FALSE(outcome.ok());
+  EXPECT_NE(outcome.error.find("cannot read"), std::string::npos) << outcome.error;
+  EXPECT_FALSE(fs::exists(output()));
+}
+
+TEST_F(PackerTest, RefusesAnOutputInsideTheFolder) {
+  make_worked_example(src());
+  fs::create_directory_symlink(src(), tmp_.path() / "alias");
+  Tchecksum checksum(seed_a);
+  for (const fs::path& inside : {src() / "out.bin", src() / "data" / "out.bin", src() / "data" / ".." / "out.bin",
+                                 tmp_.path() / "alias" / "out.bin", src()}) {
+    const PackOutcome outcome = pack_directory(src(), inside, checksum);
+    EXPECT_FALSE(outcome.ok()) << inside;
+    EXPECT_NE(outcome.error.find("inside the folder"), std::string::npos) << outcome.error;
+  }
+  EXPECT_FALSE(fs::exists(src() / "out.bin"));
+  // Relative names, none of whose parts exists yet.
+  const fs::path cwd = fs::current_path();
+  fs::current_path(src());
+  EXPECT_FALSE(pack_directory(".", "out.bin", checksum).ok());
+  EXPECT_FALSE(pack_directory(".", "new/out.bin", checksum).ok());
+  fs::current_path(cwd);
+  // Beside the folder is fine, also under a name that begins like it.
+  EXPECT_TRUE(pack_directory(src(), tmp_.path() / "src.bin", checksum).ok());
 }
 
 TEST_F(PackerTest, RefusalLeavesAnExistingOutputAlone) {
@@ -340,6 +402,17 @@ TEST_F(PackerTest, CliExitCodes) {
   cli = run({src().string(), out});
   EXPECT_EQ(cli.code, 1);
   EXPECT_NE(cli.err.find("A.TXT"), std::string::npos) << cli.err;
+}
+
+TEST(MkfilesetListing, ControlCharactersInNamesAreEscaped) {
+  Tchecksum checksum(seed_a);
+  const FilesetBuild build = build_fileset({FilesetEntry::file("a\x1B]0;title\x07" "b", "1")}, checksum);
+  ASSERT_TRUE(build.ok());
+  std::ostringstream out;
+  EXPECT_EQ(list_fileset(build.bytes, checksum, out), ListResult::matches);
+  EXPECT_NE(out.str().find("a\\x1B]0;title\\x07b"), std::string::npos) << out.str();
+  EXPECT_EQ(out.str().find('\x1B'), std::string::npos);
+  EXPECT_EQ(out.str().find('\x07'), std::string::npos);
 }
 
 TEST(MkfilesetCli, RejectsBadUsage) {

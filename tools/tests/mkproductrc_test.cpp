@@ -1,0 +1,633 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tools/common/cp1252.h"
+#include "tools/mkproductrc/cli.h"
+#include "tools/mkproductrc/ini.h"
+#include "tools/mkproductrc/product_rc.h"
+#include "tools/mkproductrc/text_rules.h"
+
+namespace fs = std::filesystem;
+
+extern char** environ;
+
+namespace {
+
+class TempDir {
+ public:
+  TempDir() {
+    std::string pattern = (fs::temp_directory_path() / "mkproductrc_test.XXXXXX").string();
+    if (::mkdtemp(pattern.data())) path_ = pattern;
+  }
+  ~TempDir() {
+    std::error_code ec;
+    if (!path_.empty()) fs::remove_all(path_, ec);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const fs::path& path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+void write_file(const fs::path& path, const std::string& contents) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary) << contents;
+}
+
+std::string read_file(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// Smallest files that pass the signature checks; windres takes them too.
+std::string tiny_bmp() {
+  std::string bmp = "BM";
+  const unsigned char rest[] = {58, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,             // file header
+                                40, 0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0,  // 1x1, 24 bits
+                                0,  0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                0x20, 0x40, 0x80, 0};
+  bmp.append(reinterpret_cast<const char*>(rest), sizeof rest);
+  return bmp;
+}
+
+std::string tiny_ico() {
+  const unsigned char bytes[] = {0, 0, 1, 0, 1, 0,                                        // one image
+                                 1, 1, 0, 0, 1, 0, 32, 0, 48, 0, 0, 0, 22, 0, 0, 0,       // 1x1, 48 bytes at 22
+                                 40, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0, 1, 0, 32, 0,        // BITMAPINFOHEADER
+                                 0, 0, 0, 0, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                 0x80, 0x40, 0x20, 0xFF, 0, 0, 0, 0};                      // pixel, mask
+  return std::string(reinterpret_cast<const char*>(bytes), sizeof bytes);
+}
+
+constexpr const char* valid_ini =
+    "\xEF\xBB\xBF; the test product\r\n"
+    "[English]\r\n"
+    "product_folder = Quasarine_II\r\n"
+    "game_exe_path = \\exebin\\quasarine2.exe\r\n"
+    "uninstaller_path=\\uninst\\uninstall.exe\r\n"
+    "product_title =  Quasarine II  \r\n"
+    "uninstall_title = Uninstall Quasarine\r\n"
+    "game_comment = Fly the \"Quasarine\" to C:\\Stars\\ ; 100% fun # really\r\n"
+    "uninstall_comment = Removes it.\r\n"
+    "\r\n"
+    "# German texts\r\n"
+    "[German]\r\n"
+    "\tproduct_folder\t=\tQuasarine_II\r\n"
+    "game_exe_path = \\exebin\\quasarine2.exe\r\n"
+    "uninstaller_path = \\uninst\\uninstall.exe\r\n"
+    "product_title = Quasarine II\r\n"
+    "uninstall_title = Quasarine II löschen\r\n"
+    "game_comment = Größer als das All – für 5 €.\r\n"
+    "uninstall_comment = Entfernt es.\r\n";
+
+void make_product(const fs::path& dir, const std::string& ini = valid_ini) {
+  write_file(dir / "product.ini", ini);
+  write_file(dir / "logo.bmp", tiny_bmp());
+  write_file(dir / "icon.ico", tiny_ico());
+  write_file(dir / "files" / "exebin" / "quasarine2.exe", "MZ game");
+  write_file(dir / "files" / "uninst" / "uninstall.exe", "MZ uninstaller");
+}
+
+// The ini text with one line replaced (matched by its start) or, with an empty
+// replacement, removed.
+std::string with_line(std::string ini, const std::string& start, const std::string& replacement, int nth = 0) {
+  std::size_t at = 0;
+  for (int i = 0; i <= nth; ++i) {
+    at = ini.find("\n" + start, i == 0 ? 0 : at + 1);
+    if (at == std::string::npos) return "line not found: " + start;
+  }
+  const std::size_t begin = at + 1;
+  const std::size_t end = ini.find('\n', begin) + 1;
+  ini.replace(begin, end - begin, replacement.empty() ? "" : replacement + "\r\n");
+  return ini;
+}
+
+struct Cli {
+  int code;
+  std::string out;
+  std::string err;
+};
+
+Cli run(const std::vector<std::string>& args) {
+  std::ostringstream out, err;
+  const int code = run_mkproductrc(args, out, err);
+  return {code, out.str(), err.str()};
+}
+
+class ProductTest : public ::testing::Test {
+ protected:
+  void SetUp() override { make_product(dir()); }
+
+  fs::path dir() const { return tmp_.path() / "product"; }
+  fs::path output() const { return tmp_.path() / "product.rc"; }
+  Cli run_tool() const { return run({dir().string(), output().string()}); }
+
+  // The tool must refuse, name the problem and leave no script, not even an
+  // earlier one, and no temporary file.
+  void expect_refused(const std::string& problem) {
+    write_file(output(), "stale script");
+    const Cli cli = run_tool();
+    EXPECT_EQ(cli.code, mkproductrc_refused);
+    EXPECT_NE(cli.err.find(problem), std::string::npos) << cli.err;
+    EXPECT_FALSE(fs::exists(output()));
+    for (const auto& e : fs::directory_iterator(tmp_.path()))
+      EXPECT_EQ(e.path().filename(), "product") << "left behind: " << e.path();
+  }
+
+  TempDir tmp_;
+};
+
+}  // namespace
+
+// ---- product.ini syntax
+
+TEST(IniTest, ReadsSectionsKeysAndValuesAsWritten) {
+  const IniDocument doc = parse_ini(
+      "\xEF\xBB\xBF" "early = bird\r\n"
+      "; comment\n"
+      "  # another = not a key\n"
+      "\n"
+      "[ English ]\r\n"
+      "  key  =  a = b ; c # d \"e\"  \r\n"
+      "empty =\n"
+      "[German]\n"
+      "[English]\n"
+      "last=x");
+  ASSERT_TRUE(doc.ok()) << doc.error;
+  ASSERT_EQ(doc.loose.size(), 1u);
+  EXPECT_EQ(doc.loose[0].key, "early");
+  ASSERT_EQ(doc.sections.size(), 3u);
+  EXPECT_EQ(doc.sections[0].name, "English");
+  EXPECT_EQ(doc.sections[0].line, 5);
+  ASSERT_EQ(doc.sections[0].entries.size(), 2u);
+  EXPECT_EQ(doc.sections[0].entries[0].key, "key");
+  EXPECT_EQ(doc.sections[0].entries[0].value, "a = b ; c # d \"e\"");
+  EXPECT_EQ(doc.sections[0].entries[0].line, 6);
+  EXPECT_EQ(doc.sections[0].entries[1].value, "");
+  EXPECT_TRUE(doc.sections[1].entries.empty());
+  ASSERT_EQ(doc.sections[2].entries.size(), 1u);
+  EXPECT_EQ(doc.sections[2].entries[0].value, "x");
+}
+
+TEST(IniTest, NamesTheFirstMalformedLine) {
+  EXPECT_EQ(parse_ini("[English]\nok = 1\n[German\n").error, "line 3: a section header is written [name]");
+  EXPECT_EQ(parse_ini("[]\n").error, "line 1: a section header is written [name]");
+  EXPECT_EQ(parse_ini("\n\njust words\n").error, "line 3: expected [section], key = value or a comment");
+  EXPECT_EQ(parse_ini("= value\n").error, "line 1: expected [section], key = value or a comment");
+}
+
+// ---- text rules
+
+TEST(TextRulesTest, ProgramTextIsTheWindows1252FormUpToTheLimit) {
+  EXPECT_EQ(to_program_text("löschen für 5 € – „gut“", 255).bytes, "l\xF6schen f\xFCr 5 \x80 \x96 \x84gut\x93");
+
+  // The limit counts Windows-1252 bytes, not UTF-8 bytes.
+  std::string umlauts;
+  for (int i = 0; i < 255; ++i) umlauts += "ü";
+  EXPECT_TRUE(to_program_text(umlauts, 255).ok());
+  const ProgramText too_long = to_program_text(umlauts + "a", 255);
+  EXPECT_EQ(too_long.problem, "is 256 characters long in Windows-1252; at most 255 fit");
+  EXPECT_TRUE(too_long.bytes.empty());
+}
+
+TEST(TextRulesTest, ProgramTextRefusesWhatTheProgramCannotHold) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"ab\xC3", "is not valid UTF-8 (byte 3)"},           // cut short
+      {"\xFF", "is not valid UTF-8 (byte 1)"},
+      {"a\xC0\xAF", "is not valid UTF-8 (byte 2)"},        // overlong "/"
+      {"\xED\xA0\x80", "is not valid UTF-8 (byte 1)"},     // a surrogate
+      {"Space 日本", "holds \"日\" (U+65E5), which Windows-1252 cannot represent"},
+      {"a\xC2\x81", "holds \"\xC2\x81\" (U+0081), which Windows-1252 cannot represent"},
+      {"tab\there", "holds the control character U+0009"},
+      {std::string("nul\0x", 5), "holds the control character U+0000"},
+      {"del\x7F", "holds the control character U+007F"},
+  };
+  for (const auto& [text, problem] : cases) {
+    EXPECT_EQ(to_program_text(text, 255).problem, problem) << text;
+  }
+}
+
+TEST(TextRulesTest, FolderNameIsOneNameThatWindowsKeepsAsWritten) {
+  for (const std::string good : {"Quasarine_II", "Game 2 (Gold)", "Spiel f\xFCr alle", "v1.2", ".hidden"})
+    EXPECT_EQ(folder_name_problem(good), "") << good;
+  const std::vector<std::pair<std::string, std::string>> bad = {
+      {"a\\b", "must be a single name, without \"\\\""},
+      {"a/b", "must be a single name, without \"/\""},
+      {"a:b", "holds \":\", which Windows does not allow in a name"},
+      {"why?", "holds \"?\", which Windows does not allow in a name"},
+      {"a*b", "holds \"*\""}, {"a\"b", "holds a double quote"}, {"a<b", "holds \"<\""}, {"a>b", "holds \">\""},
+      {"a|b", "holds \"|\""},
+      {"Game.", "has a name ending in a dot or a blank"},
+      {"Game ", "has a name ending in a dot or a blank"},
+      {"..", "would leave its folder"},
+      {"CON", "device name"}, {"nul.txt", "device name"}, {"lpt1", "device name"}, {"Com9", "device name"},
+  };
+  for (const auto& [name, problem] : bad) {
+    const std::string found = folder_name_problem(name);
+    EXPECT_NE(found.find(problem), std::string::npos) << name << ": " << found;
+  }
+}
+
+TEST(TextRulesTest, ShortcutTitleMayEndInADotButNotHoldASeparator) {
+  EXPECT_EQ(link_title_problem("Quasarine Inc."), "");
+  EXPECT_EQ(link_title_problem("Quasarine II l\xF6schen"), "");
+  EXPECT_NE(link_title_problem("Quasarine II: The Drift").find("\":\""), std::string::npos);
+  EXPECT_NE(link_title_problem("Fight/Flight").find("single name"), std::string::npos);
+  EXPECT_NE(link_title_problem("AUX").find("device name"), std::string::npos);
+}
+
+TEST(TextRulesTest, InstalledPathStaysBelowTheInstallationFolder) {
+  EXPECT_EQ(installed_path_problem("\\exebin\\quasarine2.exe"), "");
+  EXPECT_EQ(installed_path_problem("\\game.exe"), "");
+  const std::vector<std::pair<std::string, std::string>> bad = {
+      {"exebin\\game.exe", "must start with \"\\\""},
+      {"C:\\game.exe", "must start with \"\\\""},
+      {"\\exebin/game.exe", "not \"/\""},
+      {"\\", "empty folder or file name"},
+      {"\\\\server\\game.exe", "empty folder or file name"},
+      {"\\exebin\\", "empty folder or file name"},
+      {"\\..\\game.exe", "would leave its folder"},
+      {"\\exebin\\..\\..\\game.exe", "would leave its folder"},
+      {"\\exebin\\...\\game.exe", "ending in a dot"},
+      {"\\C:\\game.exe", "holds \":\""},
+      {"\\aux\\game.exe", "device name"},
+  };
+  for (const auto& [path, problem] : bad) {
+    const std::string found = installed_path_problem(path);
+    EXPECT_NE(found.find(problem), std::string::npos) << path << ": " << found;
+  }
+}
+
+// ---- the tool on a product folder
+
+TEST_F(ProductTest, ValidProductGivesTheExpectedScript) {
+  const Cli cli = run_tool();
+  ASSERT_EQ(cli.code, mkproductrc_ok) << cli.err;
+  EXPECT_EQ(cli.err, "");
+  const std::string expected =
+      "// Generated by mkproductrc from a product folder: edit the product, not this file.\n"
+      "#pragma code_page(65001)\n"
+      "\n"
+      "STRINGTABLE\n"
+      "BEGIN\n"
+      "  2000, \"Quasarine_II\"  // English product_folder\n"
+      "  2001, \"\\\\exebin\\\\quasarine2.exe\"  // English game_exe_path\n"
+      "  2002, \"\\\\uninst\\\\uninstall.exe\"  // English uninstaller_path\n"
+      "  2003, \"Quasarine II\"  // English product_title\n"
+      "  2004, \"Uninstall Quasarine\"  // English uninstall_title\n"
+      "  2005, \"Fly the \"\"Quasarine\"\" to C:\\\\Stars\\\\ ; 100% fun # really\"  // English game_comment\n"
+      "  2006, \"Removes it.\"  // English uninstall_comment\n"
+      "  3000, \"Quasarine_II\"  // German product_folder\n"
+      "  3001, \"\\\\exebin\\\\quasarine2.exe\"  // German game_exe_path\n"
+      "  3002, \"\\\\uninst\\\\uninstall.exe\"  // German uninstaller_path\n"
+      "  3003, \"Quasarine II\"  // German product_title\n"
+      "  3004, \"Quasarine II löschen\"  // German uninstall_title\n"
+      "  3005, \"Größer als das All – für 5 €.\"  // German game_comment\n"
+      "  3006, \"Entfernt es.\"  // German uninstall_comment\n"
+      "END\n"
+      "\n"
+      "LOGOBMP BITMAP \"" + (dir() / "logo.bmp").string() + "\"\n"
+      "APPICON ICON \"" + (dir() / "icon.ico").string() + "\"\n";
+  EXPECT_EQ(read_file(output()), expected);
+}
+
+TEST_F(ProductTest, ImagePathsAreAbsoluteAndEscaped) {
+  const fs::path odd = tmp_.path() / "a \"b\" \\c ä";
+  make_product(odd);
+  fs::remove(odd / "icon.ico");
+  write_file(odd / "default.ico", tiny_ico());
+  const fs::path here = fs::current_path();
+  fs::current_path(tmp_.path());
+  const Cli cli = run({"a \"b\" \\c ä", output().string(), "--default-icon", "a \"b\" \\c ä/default.ico"});
+  fs::current_path(here);
+  ASSERT_EQ(cli.code, mkproductrc_ok) << cli.err;
+  const std::string quoted = tmp_.path().string() + "/a \"\"b\"\" \\\\c ä";
+  const std::string rc = read_file(output());
+  EXPECT_NE(rc.find("LOGOBMP BITMAP \"" + quoted + "/logo.bmp\"\n"), std::string::npos) << rc;
+  EXPECT_NE(rc.find("APPICON ICON \"" + quoted + "/default.ico\"\n"), std::string::npos) << rc;
+}
+
+TEST_F(ProductTest, RefusesAnIncompleteProduct) {
+  const std::vector<std::pair<std::string, std::string>> removals = {
+      {"product.ini", "has no readable product.ini"},
+      {"logo.bmp", "has no logo.bmp"},
+      {"files", "has no files/ folder"},
+      {"icon.ico", "has no icon.ico and no default icon was given"},
+  };
+  for (const auto& [item, problem] : removals) {
+    SCOPED_TRACE(item);
+    make_product(dir());
+    fs::remove_all(dir() / item);
+    expect_refused(problem);
+  }
+  fs::remove_all(dir());
+  expect_refused("is not a folder");
+}
+
+TEST_F(ProductTest, RefusesMissingOrEmptyTexts) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {with_line(valid_ini, "[German]", "[Deutsch]"), "product.ini: has no [German] section"},
+      {with_line(valid_ini, "uninstall_comment", ""), "product.ini: [English] uninstall_comment is missing"},
+      {with_line(valid_ini, "game_comment", "game_comment =", 1), "line 18: [German] game_comment is empty"},
+      {with_line(valid_ini, "product_title", "product_title = A\r\nproduct_title = B"),
+       "line 7: [English] product_title is given twice (first on line 6)"},
+      {with_line(valid_ini, "[German]", "[German"), "product.ini line 12: a section header is written [name]"},
+  };
+  for (const auto& [ini, problem] : cases) {
+    SCOPED_TRACE(problem);
+    write_file(dir() / "product.ini", ini);
+    expect_refused(problem);
+  }
+}
+
+TEST_F(ProductTest, RefusesTextsTheProgramCannotUse) {
+  const std::string long_folder(214, 'q');
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"game_comment = caf\xE9", "line 8: [English] game_comment is not valid UTF-8 (byte 4)"},
+      {"game_comment = 日本", "line 8: [English] game_comment holds \"日\" (U+65E5)"},
+      {"game_comment = " + std::string(256, 'x'), "game_comment is 256 characters long"},
+      {"product_folder = " + long_folder, "product_folder is 214 characters long in Windows-1252; at most 213"},
+      {"product_folder = Games\\Quasarine", "product_folder must be a single name"},
+      {"product_folder = LPT1", "product_folder uses a device name"},
+      {"product_title = Quasarine II: Drift", "product_title holds \":\""},
+      {"uninstall_title = Remove/Uninstall", "uninstall_title must be a single name"},
+      {"game_exe_path = exebin\\quasarine2.exe", "game_exe_path must start with \"\\\""},
+      {"game_exe_path = \\..\\quasarine2.exe", "game_exe_path holds \"..\""},
+      {"game_exe_path = \\exebin\\Quasarine2.exe", "game_exe_path names no file below files/"},
+      {"uninstaller_path = \\uninst", "uninstaller_path names a folder below files/, not a file"},
+  };
+  for (const auto& [line, problem] : cases) {
+    SCOPED_TRACE(problem);
+    const std::string key = line.substr(0, line.find(' '));
+    write_file(dir() / "product.ini", with_line(valid_ini, key, line));
+    expect_refused(problem);
+  }
+}
+
+TEST_F(ProductTest, RefusesImagesOfTheWrongKind) {
+  write_file(dir() / "logo.bmp", "\x89PNG\r\n\x1A\n and the rest of a PNG file");
+  expect_refused("logo.bmp is not a BMP file");
+  write_file(dir() / "logo.bmp", "BM");
+  expect_refused("logo.bmp is not a BMP file");
+  make_product(dir());
+  write_file(dir() / "icon.ico", tiny_bmp());
+  expect_refused("icon.ico is not a Windows icon file");
+  fs::remove(dir() / "icon.ico");
+  write_file(tmp_.path() / "not.ico", std::string("\0\0\1\0\5\0", 6));  // claims five images, holds none
+  write_file(output(), "stale");
+  const Cli cli = run({dir().string(), output().string(), "--default-icon", (tmp_.path() / "not.ico").string()});
+  EXPECT_EQ(cli.code, mkproductrc_refused);
+  EXPECT_NE(cli.err.find("not.ico is not a Windows icon file"), std::string::npos) << cli.err;
+  fs::remove(tmp_.path() / "not.ico");
+}
+
+TEST_F(ProductTest, ReportsEveryProblemAtOnce) {
+  fs::remove(dir() / "logo.bmp");
+  write_file(dir() / "product.ini", with_line(with_line(valid_ini, "product_title", "product_title = a|b"),
+                                              "uninstall_title", "", 1));
+  const Cli cli = run_tool();
+  EXPECT_EQ(cli.code, mkproductrc_refused);
+  EXPECT_NE(cli.err.find("line 6: [English] product_title holds \"|\""), std::string::npos) << cli.err;
+  EXPECT_NE(cli.err.find("[German] uninstall_title is missing"), std::string::npos) << cli.err;
+  EXPECT_NE(cli.err.find("has no logo.bmp"), std::string::npos) << cli.err;
+  EXPECT_NE(cli.err.find("nothing was written"), std::string::npos) << cli.err;
+}
+
+TEST_F(ProductTest, WarnsAboutWhatItDoesNotKnowAndMatchesNamesWithoutCase) {
+  std::string ini = with_line(valid_ini, "[English]", "version = 2\r\n[English]");
+  ini = with_line(ini, "[German]", "[GERMAN]");
+  ini = with_line(ini, "product_folder", "Product_Folder = Quasarine_II");
+  ini = with_line(ini, "game_comment", "game_comment = \"Quoted\"");
+  ini += "publisher = Lantern Works\r\n[French]\r\nproduct_title = Quasarine II\r\n";
+  write_file(dir() / "product.ini", ini);
+  const Cli cli = run_tool();
+  ASSERT_EQ(cli.code, mkproductrc_ok) << cli.err;
+  EXPECT_NE(cli.err.find("warning: product.ini line 2: \"version\" stands before any section"), std::string::npos)
+      << cli.err;
+  EXPECT_NE(cli.err.find("warning: product.ini line 21: unknown key \"publisher\" in [German]"), std::string::npos)
+      << cli.err;
+  EXPECT_NE(cli.err.find("warning: product.ini line 22: unknown section [French]"), std::string::npos) << cli.err;
+  EXPECT_NE(cli.err.find("warning: product.ini line 9: [English] game_comment is in quotes"), std::string::npos)
+      << cli.err;
+  const std::string rc = read_file(output());
+  EXPECT_NE(rc.find("  2000, \"Quasarine_II\""), std::string::npos) << rc;
+  EXPECT_NE(rc.find("  2005, \"\"\"Quoted\"\"\""), std::string::npos) << rc;
+}
+
+TEST(MkproductrcCliTest, CommandLineMistakesAreUsageErrors) {
+  for (const auto& args : std::vector<std::vector<std::string>>{
+           {}, {"product"}, {"product", "a.rc", "b.rc"}, {"product", "a.rc", "--icon", "x.ico"},
+           {"product", "a.rc", "--default-icon"}}) {
+    const Cli cli = run(args);
+    EXPECT_EQ(cli.code, mkproductrc_usage);
+    EXPECT_NE(cli.err.find("usage: mkproductrc"), std::string::npos);
+  }
+  EXPECT_EQ(run({"--help"}).code, mkproductrc_ok);
+}
+
+TEST(SampleProductTest, PassesOnceItsProgramsAreStaged) {
+  const fs::path source = fs::path(__FILE__).parent_path() / "../../examples/quasarine";
+  ASSERT_TRUE(fs::is_directory(source)) << source;
+  TempDir tmp;
+  const fs::path staged = tmp.path() / "quasarine";
+  fs::copy(source, staged, fs::copy_options::recursive);
+  write_file(staged / "files" / "exebin" / "quasarine2.exe", "MZ");
+  write_file(staged / "files" / "uninst" / "uninstall.exe", "MZ");
+  const Cli cli = run({staged.string(), (tmp.path() / "product.rc").string()});
+  ASSERT_EQ(cli.code, mkproductrc_ok) << cli.err;
+  EXPECT_EQ(cli.err, "");
+  EXPECT_NE(read_file(staged / "logo.bmp").size(), 0u);
+  const std::string rc = read_file(tmp.path() / "product.rc");
+  EXPECT_NE(rc.find("APPICON ICON \"" + (staged / "icon.ico").string() + "\""), std::string::npos);
+  EXPECT_NE(rc.find("  3004, \"Quasarine II löschen\""), std::string::npos);
+}
+
+// ---- what windres makes of the script
+
+namespace {
+
+std::string find_windres() {
+  const char* path = std::getenv("PATH");
+  std::istringstream dirs(path ? path : "");
+  std::string dir;
+  while (std::getline(dirs, dir, ':')) {
+    for (const char* name : {"i686-w64-mingw32-windres", "windres"}) {
+      const fs::path candidate = fs::path(dir) / name;
+      if (::access(candidate.c_str(), X_OK) == 0) return candidate.string();
+    }
+  }
+  return {};
+}
+
+// Runs windres without a shell; its messages go to `log`.
+bool compile_rc(const std::string& windres, const fs::path& rc, const fs::path& res, const fs::path& log) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  std::vector<std::string> args = {windres, "-O", "res", rc.string(), res.string()};
+  std::vector<char*> argv;
+  for (auto& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  const int spawned = posix_spawn(&pid, windres.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  int status = 0;
+  return spawned == 0 && ::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// A resource of a compiled .res file, keyed "type/name": ordinals as numbers,
+// names as their ASCII text.
+using ResourceMap = std::map<std::string, std::string>;
+
+ResourceMap read_res(const std::string& res) {
+  ResourceMap resources;
+  const auto u16 = [&](std::size_t at) {
+    return static_cast<unsigned>(static_cast<std::uint8_t>(res[at]) | static_cast<std::uint8_t>(res[at + 1]) << 8);
+  };
+  const auto u32 = [&](std::size_t at) { return u16(at) | u16(at + 2) << 16; };
+  std::size_t at = 0;
+  while (at + 32 <= res.size()) {
+    const std::size_t data_size = u32(at), header_size = u32(at + 4);
+    std::size_t field = at + 8;
+    std::string key;
+    for (int part = 0; part < 2; ++part) {
+      if (u16(field) == 0xFFFF) {
+        key += std::to_string(u16(field + 2));
+        field += 4;
+      } else {
+        for (; u16(field) != 0; field += 2) key += static_cast<char>(u16(field));
+        field += 2;
+      }
+      key += part == 0 ? "/" : "";
+    }
+    if (data_size != 0) resources[key] = res.substr(at + header_size, data_size);
+    at += (header_size + data_size + 3) & ~std::size_t(3);
+  }
+  return resources;
+}
+
+// The strings of the RT_STRING blocks (type 6) by id, as UTF-16 code units.
+std::map<int, std::u16string> string_table(const ResourceMap& resources) {
+  std::map<int, std::u16string> strings;
+  for (const auto& [key, data] : resources) {
+    if (key.rfind("6/", 0) != 0) continue;
+    const int block = std::stoi(key.substr(2));
+    std::size_t at = 0;
+    for (int i = 0; i < 16 && at + 2 <= data.size(); ++i) {
+      const auto unit = [&](std::size_t p) {
+        return static_cast<char16_t>(static_cast<std::uint8_t>(data[p]) | static_cast<std::uint8_t>(data[p + 1]) << 8);
+      };
+      const std::size_t length = unit(at);
+      std::u16string text;
+      for (std::size_t k = 0; k < length; ++k) text += unit(at + 2 + 2 * k);
+      if (length != 0) strings[(block - 1) * 16 + i] = text;
+      at += 2 + 2 * length;
+    }
+  }
+  return strings;
+}
+
+// What LoadStringW sees for a text whose LoadStringA form is these bytes.
+std::u16string utf16_of_cp1252(const std::string& cp1252) {
+  const std::string utf8 = cp1252_to_utf8(cp1252);
+  std::u16string out;
+  for (std::size_t i = 0; i < utf8.size();) {
+    const auto b = static_cast<std::uint8_t>(utf8[i]);
+    const std::size_t n = b < 0x80 ? 1 : b < 0xE0 ? 2 : 3;
+    char32_t cp = n == 1 ? b : n == 2 ? b & 0x1F : b & 0x0F;
+    for (std::size_t k = 1; k < n; ++k) cp = (cp << 6) | (static_cast<std::uint8_t>(utf8[i + k]) & 0x3F);
+    out += static_cast<char16_t>(cp);
+    i += n;
+  }
+  return out;
+}
+
+class WindresTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    windres_ = find_windres();
+    if (windres_.empty()) GTEST_SKIP() << "no windres on PATH";
+  }
+
+  ResourceMap compile(const std::string& rc_text) {
+    write_file(tmp_.path() / "t.rc", rc_text);
+    const bool ok = compile_rc(windres_, tmp_.path() / "t.rc", tmp_.path() / "t.res", tmp_.path() / "windres.log");
+    EXPECT_TRUE(ok) << read_file(tmp_.path() / "windres.log") << "\n" << rc_text;
+    return ok ? read_res(read_file(tmp_.path() / "t.res")) : ResourceMap{};
+  }
+
+  std::string windres_;
+  TempDir tmp_;
+};
+
+}  // namespace
+
+TEST_F(WindresTest, QuotedTextsComeBackUnchanged) {
+  const std::vector<std::string> texts = {
+      "\\exebin\\quasarine2.exe",  // "\e" and "\q" are no escapes, but "\x" and "\u" would be
+      "\\x41\\u0041\\101\\n\\",    "ends in a backslash\\",
+      "\"", "a \"quoted\" word", "\"\"\"", "it's \"WIN32\" and \"_WIN32\" and \"RC_INVOKED\"",
+      "/* not a comment */ // nor this", "#define X", "100% ?\?/ ?\?= trigraphs",
+      "Größer – für 5 € „gut“ Œuvre", "tab\tand\x01", "END", "BEGIN 1, \"x\" END",
+  };
+  std::string rc = "#pragma code_page(65001)\nSTRINGTABLE\nBEGIN\n";
+  for (std::size_t i = 0; i < texts.size(); ++i) rc += "  " + std::to_string(100 + i) + ", " + rc_quote(texts[i]) + "\n";
+  rc += "END\n";
+  const auto strings = string_table(compile(rc));
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    const auto bytes = utf8_to_cp1252(texts[i]);
+    ASSERT_TRUE(bytes) << texts[i];
+    const auto found = strings.find(100 + static_cast<int>(i));
+    ASSERT_NE(found, strings.end()) << texts[i];
+    EXPECT_EQ(found->second, utf16_of_cp1252(*bytes)) << texts[i];
+  }
+}
+
+TEST_F(WindresTest, ProductScriptHoldsTheTextsLogoAndIcon) {
+  // A folder name that needs escaping in the script, and a game file whose
+  // name is not ASCII.
+  const fs::path dir = tmp_.path() / "my \"best\" \\ games ä" / "product";
+  std::string ini = with_line(valid_ini, "game_exe_path", "game_exe_path = \\bin\\Spiel für 2.exe", 1);
+  make_product(dir, ini);
+  write_file(dir / "files" / "bin" / "Spiel für 2.exe", "MZ");
+  const Cli cli = run({dir.string(), (tmp_.path() / "product.rc").string()});
+  ASSERT_EQ(cli.code, mkproductrc_ok) << cli.err;
+
+  const ResourceMap resources = compile(read_file(tmp_.path() / "product.rc"));
+  const auto strings = string_table(resources);
+  const std::map<int, std::string> expected = {
+      {2000, "Quasarine_II"}, {2001, "\\exebin\\quasarine2.exe"}, {2002, "\\uninst\\uninstall.exe"},
+      {2003, "Quasarine II"}, {2004, "Uninstall Quasarine"},
+      {2005, "Fly the \"Quasarine\" to C:\\Stars\\ ; 100% fun # really"}, {2006, "Removes it."},
+      {3000, "Quasarine_II"}, {3001, "\\bin\\Spiel f\xFCr 2.exe"}, {3002, "\\uninst\\uninstall.exe"},
+      {3003, "Quasarine II"}, {3004, "Quasarine II l\xF6schen"},
+      {3005, "Gr\xF6\xDF" "er als das All \x96 f\xFCr 5 \x80."}, {3006, "Entfernt es."},
+  };
+  ASSERT_EQ(strings.size(), expected.size());
+  for (const auto& [id, text] : expected) {
+    ASSERT_EQ(strings.count(id), 1u) << id;
+    EXPECT_EQ(strings.at(id), utf16_of_cp1252(text)) << id;
+  }
+  // RT_BITMAP holds the file without its 14-byte file header; RT_GROUP_ICON
+  // lists the images of the icon file.
+  ASSERT_EQ(resources.count("2/LOGOBMP"), 1u);
+  EXPECT_EQ(resources.at("2/LOGOBMP"), tiny_bmp().substr(14));
+  ASSERT_EQ(resources.count("14/APPICON"), 1u);
+  EXPECT_EQ(resources.at("14/APPICON").substr(0, 6), tiny_ico().substr(0, 6));
+}

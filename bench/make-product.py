@@ -1,0 +1,117 @@
+#!/usr/bin/env python3
+"""Writes a benchmark product folder: the sample game's texts, images and
+programs plus a generated payload of deterministic pseudo-random files.
+
+usage: make-product.py SAMPLE_DIR PRODUCT_DIR --files N --folders N
+                       --bytes N | --min-size N --max-size N  [--seed N]
+
+The payload lands in PRODUCT_DIR/files/data/dNNN/fNNNNN.bin. When
+PRODUCT_DIR/.generated already describes the same payload, the payload is
+left alone (no rewrite, so a rebuild of setup.exe does not pack again); the
+sample's files are copied only when they differ. Prints "reused" or
+"generated" and the payload's size.
+"""
+
+import argparse
+import filecmp
+import hashlib
+import os
+import random
+import shutil
+import sys
+
+SAMPLE_ITEMS = ["product.ini", "logo.bmp", "icon.ico", "files/exebin", "files/uninst"]
+CHUNK = 1 << 20
+
+
+def file_sizes(args, rng):
+    """Sizes of the payload files, in creation order."""
+    if args.bytes is not None:
+        # Each file gets a share of the total between 0.2 and 1.8 times the
+        # mean; the last one absorbs the rounding, so the sum is exact.
+        weights = [rng.uniform(0.2, 1.8) for _ in range(args.files)]
+        scale = args.bytes / sum(weights)
+        sizes = [int(w * scale) for w in weights]
+        sizes[-1] += args.bytes - sum(sizes)
+        return sizes
+    return [rng.randint(args.min_size, args.max_size) for _ in range(args.files)]
+
+
+def description(args):
+    """What the payload depends on: the parameters and this generator."""
+    with open(__file__, "rb") as f:
+        generator = hashlib.sha1(f.read()).hexdigest()
+    return (f"files={args.files} folders={args.folders} bytes={args.bytes} "
+            f"min={args.min_size} max={args.max_size} seed={args.seed} generator={generator}\n")
+
+
+def write_payload(args, data_dir):
+    rng = random.Random(args.seed)
+    sizes = file_sizes(args, rng)
+    per_folder = -(-args.files // args.folders)
+    for index, size in enumerate(sizes):
+        folder = os.path.join(data_dir, f"d{index // per_folder:03d}")
+        if index % per_folder == 0:
+            os.makedirs(folder, exist_ok=True)
+        with open(os.path.join(folder, f"f{index:05d}.bin"), "wb") as out:
+            left = size
+            while left:
+                n = min(left, CHUNK)
+                out.write(rng.randbytes(n))
+                left -= n
+    return sum(sizes)
+
+
+def sync_item(source, target):
+    """Copies a sample file or folder, leaving identical files untouched."""
+    if os.path.isdir(source):
+        os.makedirs(target, exist_ok=True)
+        for name in os.listdir(source):
+            sync_item(os.path.join(source, name), os.path.join(target, name))
+    elif not (os.path.isfile(target) and filecmp.cmp(source, target, shallow=False)):
+        shutil.copy2(source, target)
+
+
+def main():
+    p = argparse.ArgumentParser()
+    p.add_argument("sample")
+    p.add_argument("product")
+    p.add_argument("--files", type=int, required=True)
+    p.add_argument("--folders", type=int, required=True)
+    p.add_argument("--bytes", type=int)
+    p.add_argument("--min-size", type=int)
+    p.add_argument("--max-size", type=int)
+    p.add_argument("--seed", type=int, default=20240601)
+    args = p.parse_args()
+    if (args.bytes is None) == (args.min_size is None or args.max_size is None):
+        p.error("give either --bytes or both --min-size and --max-size")
+
+    for item in SAMPLE_ITEMS:
+        if not os.path.exists(os.path.join(args.sample, item)):
+            sys.exit(f"make-product: the sample product {args.sample} has no {item} (build it with scripts/build)")
+
+    os.makedirs(os.path.join(args.product, "files"), exist_ok=True)
+    for item in SAMPLE_ITEMS:
+        sync_item(os.path.join(args.sample, item), os.path.join(args.product, item))
+
+    stamp = os.path.join(args.product, ".generated")
+    data_dir = os.path.join(args.product, "files", "data")
+    wanted = description(args)
+    if os.path.isdir(data_dir) and os.path.isfile(stamp):
+        with open(stamp) as f:
+            if f.read() == wanted:
+                print("reused")
+                return
+
+    # Stamp last: an interrupted run leaves no stamp and starts over.
+    if os.path.exists(stamp):
+        os.remove(stamp)
+    shutil.rmtree(data_dir, ignore_errors=True)
+    total = write_payload(args, data_dir)
+    with open(stamp, "w") as f:
+        f.write(wanted)
+    print(f"generated {args.files} files, {total} bytes")
+
+
+if __name__ == "__main__":
+    main()

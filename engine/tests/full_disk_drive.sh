@@ -1,0 +1,39 @@
+#!/bin/sh
+# Test fixture: a 1 MiB tmpfs as Wine drive Q: (or the letter given), so the
+# extraction can meet a full disk. Mounting needs root; without it the drive
+# is left out and the tests that need it skip.
+# usage: full_disk_drive.sh setup|cleanup PREFIX HOME MOUNT_DIR LETTER
+set -u
+[ $# -eq 5 ] || { echo "usage: $0 setup|cleanup PREFIX HOME MOUNT_DIR LETTER" >&2; exit 2; }
+action=$1 prefix=$2 home=$3 dir=$4 letter=$5
+root=$(cd "$(dirname "$0")/../.." && pwd)
+. "$root/scripts/wine-env.sh"
+wine_use_prefix "$prefix" "$home"
+link="$WINEPREFIX/dosdevices/$letter:"
+
+release() {
+  rm -f "$link"
+  if mountpoint -q "$dir"; then umount "$dir" || return 1; fi
+  [ ! -d "$dir" ] || rmdir "$dir"
+}
+
+case "$action" in
+  setup)
+    if [ "$(id -u)" != 0 ]; then
+      echo "not root: drive $letter: not set up, the full-disk tests will skip"
+      exit 0
+    fi
+    wine_prefix_ensure || exit 1
+    release || exit 1
+    mkdir -p "$dir" && mount -t tmpfs -o size=1m tmpfs "$dir" || exit 1
+    ln -sfn "$dir" "$link" || exit 1
+    echo "drive $letter: is a 1 MiB tmpfs at $dir"
+    ;;
+  cleanup)
+    release
+    ;;
+  *)
+    echo "unknown action $action" >&2
+    exit 2
+    ;;
+esac

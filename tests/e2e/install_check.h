@@ -1,0 +1,21 @@
+#pragma once
+// What the end-to-end tests expect of an installation of the generated
+// product (tests/e2e/make_test_product.cmake).
+
+#include <string>
+#include <vector>
+
+// The product folder of the generated product in both languages.
+constexpr const char* product_folder = "Quasarine_II";
+
+// log_inst.dat of a fresh installation into installed (no trailing "\"):
+// every folder, then every file in the payload's order, then the file itself.
+std::vector<std::string> expected_fresh_journal(const std::string& installed);
+
+// Compares the trees file by file (names, sizes, bytes); extra names under
+// installed that the installation adds itself are listed in added.
+void expect_same_files(const std::string& payload, const std::string& installed,
+                       const std::vector<std::string>& added);
+
+// The "Installer_" folders in %TEMP%, sorted.
+std::vector<std::string> backup_folders_in_temp();

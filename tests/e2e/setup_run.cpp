@@ -1,0 +1,53 @@
+#include "setup_run.h"
+
+#include "e2e_paths.h"
+#include "tests/driver/process.h"
+
+std::string e2e_program(const std::string& name) { return std::string(e2e_bin_dir) + "\\" + name + ".exe"; }
+
+SetupRun run_setup(const std::string& program, const std::vector<std::string>& args, DWORD timeout_ms) {
+  std::string command = driver::quote_arg(program);
+  for (const std::string& arg : args) command += " " + driver::quote_arg(arg);
+
+  SetupRun result;
+  driver::Process process = driver::Process::start(command);
+  if (!process.started()) {
+    result.log = "could not start " + command + ", error " + std::to_string(process.error());
+    return result;
+  }
+  driver::Driver d;
+  d.set_process(process.pid());
+  const driver::ExitWatch watch = d.wait_for_exit(process, timeout_ms, [&d](const driver::Dialog& box) {
+    if (box.buttons.empty()) {
+      d.close(box.hwnd);
+    } else {
+      d.press(box, box.buttons.front().id);
+    }
+  });
+  result.finished = watch.exited;
+  result.exit_code = watch.exit_code;
+  result.boxes = watch.dialogs;
+  result.log = d.log().text();
+  return result;
+}
+
+std::vector<std::string> journal_lines(const std::string& bytes) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < bytes.size()) {
+    const std::size_t end = bytes.find("\r\n", start);
+    if (end == std::string::npos) {
+      lines.push_back(bytes.substr(start) + " <no CR LF>");  // shows as a difference
+      break;
+    }
+    lines.push_back(bytes.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+int file_records(const std::vector<std::string>& lines) {
+  int n = 0;
+  for (const std::string& line : lines) n += line.rfind("FILE:", 0) == 0 ? 1 : 0;
+  return n;
+}

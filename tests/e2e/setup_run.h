@@ -1,0 +1,31 @@
+#pragma once
+// Runs a setup.exe the tests built, as a script or a user would, and plays
+// the user on the message boxes it shows.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/driver/driver.h"
+
+struct SetupRun {
+  bool finished = false;              // ended on its own within the time limit
+  DWORD exit_code = 0;
+  std::vector<driver::Dialog> boxes;  // every box it showed, in order
+  std::string log;                    // the driver's log, for failure messages
+};
+
+// The path of a setup program in the tests' build folder ("e2e_setup" ...).
+std::string e2e_program(const std::string& name);
+
+// Starts the program with the arguments and answers every box with its first
+// button, the default one; a box that has none is closed.
+SetupRun run_setup(const std::string& program, const std::vector<std::string>& args, DWORD timeout_ms = 60000);
+
+// The lines of log_inst.dat: split at CR LF; a line break of another form
+// stays inside the line, so that it shows as a difference.
+std::vector<std::string> journal_lines(const std::string& bytes);
+
+// The "FILE:" lines among them.
+int file_records(const std::vector<std::string>& lines);

@@ -1,0 +1,105 @@
+// Silent installations of the generated product, end to end: what lands on
+// disk, what log_inst.dat says, what the user is told and what a script
+// reads from the exit code.
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include "e2e_paths.h"
+#include "setup_run.h"
+#include "tests/e2e/install_check.h"
+#include "tests/support/win_fs.h"
+
+namespace {
+
+constexpr DWORD exit_paths_unusable = 4;
+
+class SilentInstall : public ::testing::Test {
+ protected:
+  std::string installed() const { return target_ / product_folder; }
+  std::string journal_path() const { return installed() + "\\uninst\\log_inst.dat"; }
+
+  TempDir target_;
+};
+
+TEST_F(SilentInstall, WritesEveryFileWholeJournalsItInOrderAndReportsTheCount) {
+  const std::vector<std::string> backups_before = backup_folders_in_temp();
+  const SetupRun r = run_setup(e2e_program("e2e_setup"), {"-G", "-P" + target_.path()});
+  ASSERT_TRUE(r.finished) << r.log;
+  EXPECT_EQ(r.exit_code, 0u) << r.log;
+
+  expect_same_files(e2e_product_files, installed(), {"uninst\\log_inst.dat"});
+
+  const auto journal = read_file(journal_path());
+  ASSERT_TRUE(journal);
+  const std::vector<std::string> lines = journal_lines(*journal);
+  EXPECT_EQ(lines, expected_fresh_journal(installed()));
+
+  ASSERT_EQ(r.boxes.size(), 1u) << r.log;
+  EXPECT_EQ(r.boxes[0].caption, "Install complete");
+  EXPECT_EQ(r.boxes[0].message, "Sucessfully installed " + std::to_string(file_records(lines)) + " Files.");
+  ASSERT_EQ(r.boxes[0].buttons.size(), 1u);
+  EXPECT_EQ(r.boxes[0].buttons[0].id, IDOK);
+
+  // Nothing was replaced, so no backup folder was made.
+  EXPECT_EQ(backup_folders_in_temp(), backups_before);
+}
+
+TEST_F(SilentInstall, GermanRunReportsInGerman) {
+  const SetupRun r = run_setup(e2e_program("e2e_setup"), {"-G", "-L1000", "-P" + target_.path()});
+  ASSERT_TRUE(r.finished) << r.log;
+  EXPECT_EQ(r.exit_code, 0u) << r.log;
+  const auto journal = read_file(journal_path());
+  ASSERT_TRUE(journal);
+  ASSERT_EQ(r.boxes.size(), 1u) << r.log;
+  EXPECT_EQ(r.boxes[0].caption, "Install complete");
+  EXPECT_EQ(r.boxes[0].message,
+            "Es wurden " + std::to_string(file_records(journal_lines(*journal))) + " Dateien erfolgreich installiert.");
+}
+
+TEST_F(SilentInstall, SecondInstallationAppendsItsRecordsToTheSameJournal) {
+  const SetupRun first = run_setup(e2e_program("e2e_setup"), {"-G", "-P" + target_.path()});
+  ASSERT_EQ(first.exit_code, 0u) << first.log;
+  const SetupRun second =
+      run_setup(e2e_program("e2e_setup"), {"-G", "-O", "-P" + target_.path(), "-p" + (target_ / "saved")});
+  ASSERT_TRUE(second.finished) << second.log;
+  EXPECT_EQ(second.exit_code, 0u) << second.log;
+
+  // The folders exist already: the second run journals only its files.
+  std::vector<std::string> expected = expected_fresh_journal(installed());
+  for (const std::string& line : expected_fresh_journal(installed())) {
+    if (line.rfind("FILE:", 0) == 0) expected.push_back(line);
+  }
+  const auto journal = read_file(journal_path());
+  ASSERT_TRUE(journal);
+  EXPECT_EQ(journal_lines(*journal), expected);
+
+  // The report counts this run's records only.
+  ASSERT_EQ(second.boxes.size(), 1u) << second.log;
+  EXPECT_EQ(second.boxes[0].message, "Sucessfully installed 11 Files.");
+}
+
+TEST(SilentInstallDefaults, GoesBelowTheProgramFilesFolder) {
+  char program_files[MAX_PATH] = {};
+  ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, program_files), S_OK);
+  const std::string installed = std::string(program_files) + "\\" + product_folder;
+  remove_tree(installed);
+
+  const SetupRun r = run_setup(e2e_program("e2e_setup"), {"-G"});
+  ASSERT_TRUE(r.finished) << r.log;
+  EXPECT_EQ(r.exit_code, 0u) << r.log;
+  EXPECT_TRUE(file_exists(installed + "\\exebin\\quasarine2.exe"));
+  EXPECT_TRUE(file_exists(installed + "\\uninst\\log_inst.dat"));
+  remove_tree(installed);
+}
+
+TEST_F(SilentInstall, FolderTooLongIsRefusedBeforeAnythingIsWritten) {
+  // With the product folder appended the path passes 255 characters.
+  const std::string deep = target_.path() + "\\" + std::string(250 - target_.path().size(), 'd');
+  const SetupRun r = run_setup(e2e_program("e2e_setup"), {"-G", "-P" + deep});
+  ASSERT_TRUE(r.finished) << r.log;
+  EXPECT_EQ(r.exit_code, exit_paths_unusable);
+  EXPECT_TRUE(r.boxes.empty()) << r.log;
+  EXPECT_TRUE(list_tree(target_.path()).empty());
+}
+
+}  // namespace

@@ -1,0 +1,57 @@
+#pragma once
+// A product folder as a maker hands it in: product.ini with the texts of both
+// languages, logo.bmp, an optional icon.ico and files/ (the payload, packed
+// by mkfileset). load_product checks everything setup.exe relies on and
+// collects every problem, so the maker can fix them in one go.
+
+#include <array>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// The keys of each language section, in the order of their string ids.
+inline constexpr std::array<std::string_view, 7> product_keys = {
+    "product_folder", "game_exe_path",     "uninstaller_path", "product_title",
+    "uninstall_title", "game_comment", "uninstall_comment",
+};
+enum ProductKey : std::size_t {
+  key_product_folder, key_game_exe_path, key_uninstaller_path, key_product_title,
+  key_uninstall_title, key_game_comment, key_uninstall_comment,
+};
+
+struct ProductLanguage {
+  std::string_view section;
+  int first_string_id;  // the string id of product_folder; the other keys follow
+};
+inline constexpr std::array<ProductLanguage, 2> product_languages = {{{"English", 2000}, {"German", 3000}}};
+
+// The texts as written in product.ini; each has passed the checks, so it has
+// a Windows-1252 form.
+struct ProductTexts {
+  std::array<std::string, product_keys.size()> utf8;
+};
+
+struct Product {
+  std::array<ProductTexts, product_languages.size()> languages;  // in the order of product_languages
+  std::filesystem::path logo;  // absolute
+  std::filesystem::path icon;  // absolute: the product's icon.ico or the default icon
+};
+
+struct ProductCheck {
+  Product product;
+  std::vector<std::string> errors;    // each names the file, and the line or key, and the problem
+  std::vector<std::string> warnings;  // unknown sections and keys
+
+  bool ok() const { return errors.empty(); }
+};
+
+// default_icon is used when the product has no icon.ico; it may be empty.
+ProductCheck load_product(const std::filesystem::path& dir, const std::filesystem::path& default_icon);
+
+// The longest texts the program takes: its strings are short strings of at
+// most 255 characters. product_folder is shorter because the journal record of
+// the registration, "APP:" + folder + "__at__" + 32 digits, is one too, and the
+// uninstaller finds the registry entry only through the uncut record.
+inline constexpr std::size_t max_text_bytes = 255;
+inline constexpr std::size_t max_product_folder_bytes = 255 - 4 - 6 - 32;

@@ -1,0 +1,26 @@
+#pragma once
+// The resource script of a product: its texts as string ids 2000-2006
+// (English) and 3000-3006 (German), the bitmap LOGOBMP and the icon group
+// APPICON. setup.rc includes it; it is UTF-8 under "#pragma code_page(65001)",
+// so windres stores each text as UTF-16 and LoadStringA hands the program the
+// Windows-1252 bytes.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "tools/mkproductrc/product.h"
+
+// A UTF-8 text as an rc string literal that windres reads back unchanged:
+// windres decodes C escapes, so "\" becomes "\\" (a lone "\x" would even turn
+// into a NUL); a quote is doubled; control characters become three-digit
+// octal escapes. The doubled quote also keeps the preprocessor, which runs
+// first, inside string literals, so no word of the text can be taken for a macro.
+std::string rc_quote(std::string_view utf8);
+
+// The whole script for a product that passed load_product.
+std::string product_rc_text(const Product& product);
+
+// Writes the script through a temporary file in the same folder, so a reader
+// never sees half a script. Returns an empty string or the problem.
+std::string write_product_rc(const Product& product, const std::filesystem::path& output);
