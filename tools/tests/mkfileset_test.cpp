@@ -13,6 +13,7 @@
 
 #include "payload/fileset.h"
 #include "payload/tests/digest_vectors.h"
+#include "tools/tests/host_temp.h"
 #include "tools/mkfileset/cli.h"
 #include "tools/mkfileset/listing.h"
 #include "tools/mkfileset/pack.h"
@@ -34,28 +35,13 @@ std::string vectors_path() {
 #endif
 }
 
-class TempDir {
+// The tests' own scratch folder.
+class TempDir : public HostTempDir {
  public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "mkfileset_test.XXXXXX").string();
-    if (::mkdtemp(pattern.data())) path_ = pattern;
-  }
-  ~TempDir() {
-    std::error_code ec;
-    if (!path_.empty()) fs::remove_all(path_, ec);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
+  TempDir() : HostTempDir("mkfileset_test") {}
 };
 
-void write_file(const fs::path& path, const std::string& contents) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << contents;
-}
+void write_file(const fs::path& path, const std::string& contents) { write_host_file(path, contents); }
 
 std::vector<std::uint8_t> read_file(const fs::path& path) {
   std::vector<std::uint8_t> bytes;

@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/tests/host_temp.h"
 #include "tools/common/cp1252.h"
 #include "tools/mkproductrc/cli.h"
 #include "tools/mkproductrc/ini.h"
@@ -26,28 +27,13 @@ extern char** environ;
 
 namespace {
 
-class TempDir {
+// The tests' own scratch folder.
+class TempDir : public HostTempDir {
  public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "mkproductrc_test.XXXXXX").string();
-    if (::mkdtemp(pattern.data())) path_ = pattern;
-  }
-  ~TempDir() {
-    std::error_code ec;
-    if (!path_.empty()) fs::remove_all(path_, ec);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const fs::path& path() const { return path_; }
-
- private:
-  fs::path path_;
+  TempDir() : HostTempDir("mkproductrc_test") {}
 };
 
-void write_file(const fs::path& path, const std::string& contents) {
-  fs::create_directories(path.parent_path());
-  std::ofstream(path, std::ios::binary) << contents;
-}
+void write_file(const fs::path& path, const std::string& contents) { write_host_file(path, contents); }
 
 std::string read_file(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
