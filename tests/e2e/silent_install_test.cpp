@@ -12,6 +12,7 @@
 namespace {
 
 constexpr DWORD exit_paths_unusable = 4;
+constexpr DWORD exit_failed_kept = 6;
 
 class SilentInstall : public ::testing::Test {
  protected:
@@ -76,6 +77,24 @@ TEST_F(SilentInstall, SecondInstallationAppendsItsRecordsToTheSameJournal) {
   // The report counts this run's records only.
   ASSERT_EQ(second.boxes.size(), 1u) << second.log;
   EXPECT_EQ(second.boxes[0].message, "Sucessfully installed 11 Files.");
+}
+
+TEST_F(SilentInstall, AJournalThatCannotBeWrittenIsNoSuccess) {
+  // Without its journal the installation could not be uninstalled. The
+  // journal of an earlier run is held open without sharing, as another
+  // program might; its contents must survive.
+  ASSERT_TRUE(CreateDirectoryA(installed().c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA((installed() + "\\uninst").c_str(), nullptr));
+  ASSERT_TRUE(write_file(journal_path(), "DIR:C:\\earlier\r\n"));
+  const HANDLE lock = CreateFileA(journal_path().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(lock, INVALID_HANDLE_VALUE);
+
+  const SetupRun r = run_setup(e2e_program("e2e_setup"), {"-G", "-P" + target_.path()});
+  CloseHandle(lock);
+  ASSERT_TRUE(r.finished) << r.log;
+  EXPECT_EQ(r.exit_code, exit_failed_kept);
+  EXPECT_TRUE(r.boxes.empty()) << r.log;
+  EXPECT_EQ(read_file(journal_path()), std::string("DIR:C:\\earlier\r\n"));
 }
 
 TEST(SilentInstallDefaults, GoesBelowTheProgramFilesFolder) {
