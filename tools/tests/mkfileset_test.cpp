@@ -13,7 +13,7 @@
 
 #include "payload/fileset.h"
 #include "payload/tests/digest_vectors.h"
-#include "tools/tests/host_temp.h"
+#include "tools/tests/host_test_support.h"
 #include "tools/mkfileset/cli.h"
 #include "tools/mkfileset/listing.h"
 #include "tools/mkfileset/pack.h"
@@ -63,17 +63,9 @@ std::vector<std::string> scanned_names(const TreeScan& scan) {
   return names;
 }
 
-struct Cli {
-  int code;
-  std::string out;
-  std::string err;
-};
+using Cli = CliResult;
 
-Cli run(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int code = run_mkfileset(args, out, err);
-  return {code, out.str(), err.str()};
-}
+Cli run(const std::vector<std::string>& args) { return run_cli(run_mkfileset, args); }
 
 // Takes from this thread the capabilities that let root read and search
 // whatever the permissions say, and gives them back at the end, so a file

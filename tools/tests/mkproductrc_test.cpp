@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/tests/host_temp.h"
+#include "tools/tests/host_test_support.h"
 #include "tools/common/cp1252.h"
 #include "tools/mkproductrc/cli.h"
 #include "tools/mkproductrc/ini.h"
@@ -103,17 +103,9 @@ std::string with_line(std::string ini, const std::string& start, const std::stri
   return ini;
 }
 
-struct Cli {
-  int code;
-  std::string out;
-  std::string err;
-};
+using Cli = CliResult;
 
-Cli run(const std::vector<std::string>& args) {
-  std::ostringstream out, err;
-  const int code = run_mkproductrc(args, out, err);
-  return {code, out.str(), err.str()};
-}
+Cli run(const std::vector<std::string>& args) { return run_cli(run_mkproductrc, args); }
 
 class ProductTest : public ::testing::Test {
  protected:

@@ -1,12 +1,14 @@
 #pragma once
-// Scratch folders and files for the host tools' tests.
+// Scratch folders, files and command-line runs for the host tools' tests.
 
 #include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <system_error>
+#include <vector>
 
 // A fresh folder below the system's temporary folder, removed with its
 // contents at the end. path() is empty when it could not be made.
@@ -32,4 +34,19 @@ class HostTempDir {
 inline void write_host_file(const std::filesystem::path& path, const std::string& contents) {
   std::filesystem::create_directories(path.parent_path());
   std::ofstream(path, std::ios::binary) << contents;
+}
+
+// What a tool's command-line entry point returned and printed.
+struct CliResult {
+  int code;
+  std::string out;
+  std::string err;
+};
+
+// Calls entry(args, out, err), the testable main of a host tool.
+template <typename Entry>
+CliResult run_cli(Entry entry, const std::vector<std::string>& args) {
+  std::ostringstream out, err;
+  const int code = entry(args, out, err);
+  return {code, out.str(), err.str()};
 }
