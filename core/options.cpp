@@ -87,14 +87,17 @@ void reset_option_fields(InstallerSettings& s) {
 }
 
 void apply_option(InstallerSettings& s, std::string_view argument) {
-  argument = argument.substr(0, short_string_max);
   if (argument.size() < 2 || argument[0] != '-') return;
   const char letter = argument[1];
+  // The language text is only stored, so it keeps the cut of a short string.
+  // Folders stay whole: a cut folder would be another folder, so the path
+  // check refuses one that is too long instead.
   const std::string_view value = argument.substr(2);
+  const std::string_view short_value = argument.substr(0, short_string_max).substr(2);
 
   if (letter == 'L') {
-    s.launch_args = std::string(value);
-    if (const auto number = parse_integer(value)) {
+    s.launch_args = std::string(short_value);
+    if (const auto number = parse_integer(short_value)) {
       s.language_offset = *number;
       s.skip_language_dialog = true;
     } else {

@@ -23,15 +23,19 @@ std::string join_with(std::string_view a, std::string_view b, bool slash_too) {
 }
 
 bool is_device_name(std::string_view segment) {
-  // A device name is reserved with any extension: "nul.txt" opens NUL too.
-  const auto stem = segment.substr(0, segment.find('.'));
+  // A device name is reserved with any extension and with blanks before it:
+  // "nul.txt" and "nul .txt" open NUL too.
+  auto stem = segment.substr(0, segment.find('.'));
+  while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
   std::string upper(stem);
   std::transform(upper.begin(), upper.end(), upper.begin(),
                  [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-  static constexpr std::array<std::string_view, 4> fixed = {"CON", "PRN", "AUX", "NUL"};
+  static constexpr std::array<std::string_view, 6> fixed = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
   if (std::find(fixed.begin(), fixed.end(), upper) != fixed.end()) return true;
-  return upper.size() == 4 && (upper.compare(0, 3, "COM") == 0 || upper.compare(0, 3, "LPT") == 0) &&
-         upper[3] >= '1' && upper[3] <= '9';
+  if (upper.size() != 4 || (upper.compare(0, 3, "COM") != 0 && upper.compare(0, 3, "LPT") != 0)) return false;
+  // The digits 1 to 9, and the superscripts one, two and three of Windows-1252.
+  const auto digit = static_cast<unsigned char>(upper[3]);
+  return (digit >= '1' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
 }
 
 }  // namespace

@@ -103,8 +103,11 @@ class RunSequence {
 
   bool paths_usable() const {
     // A folder beyond 255 characters would be cut, and the cut path names
-    // another folder: refuse it rather than install there.
-    return !s_.install_dir.empty() && fits_short(s_.install_dir);
+    // another folder: refuse it rather than install there. The journal file
+    // is checked now too: found too long only after the files were written,
+    // it would leave an installation that cannot be uninstalled.
+    return !s_.install_dir.empty() && fits_short(s_.install_dir) && fits_short(s_.backup_base_dir) &&
+           record_fits(record::file, journal_file_path());
   }
 
   void load_logo() {

@@ -26,6 +26,8 @@ bool is_folder(const std::string& path) {
 }
 
 bool use_preset_folder(InstallerSettings& settings) {
+  // Saved files must land in the folder given, never in a cut one.
+  if (!fits_short(settings.backup_base_dir)) return false;
   force_dirs(settings.backup_base_dir);
   if (!is_folder(settings.backup_base_dir)) return false;
   settings.backup_dir = settings.backup_base_dir;

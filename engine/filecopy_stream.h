@@ -26,7 +26,8 @@ class Tfilecopystream {
   // Makes the stream a source of the length bytes at block.
   bool attach_memory(const std::uint8_t* block, std::int32_t length);
 
-  // Makes the stream a sink: creates (or truncates) the file at path and
+  // Makes the stream a sink: creates the file at path (never over an
+  // existing one, which must have been moved aside first) and
   // journals "FILE:" + path right after. When the first attempt fails, the
   // folder part is created with journaling and the file tried once more.
   // A path or record longer than 255 characters is refused untouched.

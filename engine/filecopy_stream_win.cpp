@@ -11,8 +11,10 @@
 
 namespace {
 
+// Never over an existing file: the caller has moved any earlier one into the
+// backup folder, and a file that appeared since then was not saved.
 HANDLE create_for_writing(const std::string& path) {
-  return CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  return CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
 }  // namespace

@@ -9,9 +9,9 @@ class Tstring_writer;
 
 constexpr const char* journal_file_name = "log_inst.dat";
 
-// Creates the file's folder (journaled), appends the record "FILE:" + path so
-// that the file lists itself last, then appends every record to the file.
-// False when the file could not be written whole; its earlier content is then
-// left as it was. A path whose record would not fit is refused: nothing is
+// Creates the file's folder (journaled), then appends every record and
+// "FILE:" + path, so that the file lists itself last. The journal in memory
+// gets that record only when the file was written whole. False when it could
+// not be; its earlier content is then left as it was. A path whose record would not fit is refused: nothing is
 // created or journaled.
 bool write_journal_file(Tstring_writer& journal, const std::string& path);

@@ -4,8 +4,8 @@
 
 #include "core/folders.h"
 #include "core/paths.h"
-#include "engine/journal.h"
 #include "core/win_handle.h"
+#include "engine/journal.h"
 
 namespace {
 
@@ -34,12 +34,17 @@ bool append_whole(HANDLE file, const std::string& bytes) {
 bool write_journal_file(Tstring_writer& journal, const std::string& path) {
   if (!record_fits(record::file, path)) return false;
   force_dirs_journaled(parent_dir(path), journal);
-  add_record(journal, record::file, path);
+  // The file lists itself last, but the journal in memory gets that record
+  // only once the file is written: a rollback must not delete the journal of
+  // an earlier run that this one failed to append to.
+  std::string own_record(record::file);
+  own_record += path;
+  const std::string text = journal_text(journal) + own_record + "\r\n";
 
+  // OPEN_ALWAYS creates a missing file; an existing one, left by an earlier
+  // installation, is only ever appended to.
   WinHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) {
-    file.reset(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  }
-  if (!file) return false;
-  return append_whole(file.get(), journal_text(journal));
+  if (!file || !append_whole(file.get(), text)) return false;
+  add_record(journal, record::file, path);
+  return true;
 }

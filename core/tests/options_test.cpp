@@ -129,10 +129,12 @@ TEST(ParseOptions, FoldersTakeTheRestUnchanged) {
   EXPECT_EQ(Parsed({"-P\"quoted\""}).s.install_dir, "\"quoted\"");
 }
 
-TEST(ParseOptions, ArgumentsAreCutAt255Characters) {
+TEST(ParseOptions, LanguageTextIsCutAt255CharactersButFoldersStayWhole) {
   const std::string folder(300, 'x');
-  Parsed p({"-P" + folder, "-L" + std::string(260, '1')});
-  EXPECT_EQ(p.s.install_dir, folder.substr(0, 253));
+  Parsed p({"-P" + folder, "-p" + folder, "-L" + std::string(260, '1')});
+  // A cut folder would name another one; the path check refuses these.
+  EXPECT_EQ(p.s.install_dir, folder);
+  EXPECT_EQ(p.s.backup_base_dir, folder);
   EXPECT_EQ(p.s.launch_args.size(), 253u);
   // A number cut to 253 digits is still too big for 32 bits.
   EXPECT_FALSE(p.s.skip_language_dialog);

@@ -93,7 +93,8 @@ TEST(ContainedName, RefusesNamesThatCouldLeaveTheFolder) {
 }
 
 TEST(ContainedName, RefusesDeviceNamesAndInvalidCharacters) {
-  for (const char* name : {"CON", "con", "nul.txt", "data\\aux", "COM1", "lpt9.dat", "PRN",
+  for (const char* name : {"CON", "con", "nul.txt", "data\\aux", "COM1", "lpt9.dat", "PRN", "nul .txt",
+                           "data\\con  .log", "com1 .dat", "COM\xB9.dat", "lpt\xB3", "CONIN$", "conout$.x",
                            "a*b", "a?b", "a<b", "a>b", "a|b", "a\"b", "a\tb"}) {
     EXPECT_FALSE(is_contained_name(name)) << name;
   }

@@ -4,16 +4,18 @@
 
 #include "engine/journal.h"
 
-TEST(EntryPath, NameIsAppendedToTheFolderAsIs) {
-  const EntryPath p = entry_path("C:\\Games\\Quasar\\", "data\\b.bin", record::file);
-  EXPECT_EQ(p.status, EntryPathStatus::ok);
-  EXPECT_EQ(p.path, "C:\\Games\\Quasar\\data\\b.bin");
+TEST(EntryPath, NameGoesBelowTheFolderWithOneSeparator) {
+  for (const char* folder : {"C:\\Games\\Quasar\\", "C:\\Games\\Quasar"}) {
+    const EntryPath p = entry_path(folder, "data\\b.bin", record::file);
+    EXPECT_EQ(p.status, EntryPathStatus::ok);
+    EXPECT_EQ(p.path, "C:\\Games\\Quasar\\data\\b.bin") << folder;
+  }
 }
 
 TEST(EntryPath, NamesThatWouldLeaveTheFolderAreRefused) {
   for (const char* name : {"..\\evil.exe", "data\\..\\..\\evil.exe", "..", "C:\\windows\\evil.exe",
                            "C:evil.exe", "\\windows\\evil.exe", "\\\\server\\share\\x", "data\\...\\x", "",
-                           "nul", "data\\con.txt", "a.txt:stream"}) {
+                           "nul", "data\\con.txt", "a.txt:stream", "nul .txt", "COM\xB9.dat", "data/b.bin"}) {
     const EntryPath p = entry_path("C:\\Games\\", name, record::file);
     EXPECT_EQ(p.status, EntryPathStatus::escapes) << name;
     EXPECT_TRUE(p.path.empty()) << name;

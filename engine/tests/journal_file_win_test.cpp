@@ -52,10 +52,13 @@ TEST(WriteJournalFile, ReportsAFileThatCannotBeWritten) {
   EXPECT_FALSE(write_journal_file(journal, path));
   held.reset();
   EXPECT_EQ(read_file(path), "FILE:earlier\r\n");
+  // This run did not write the file, so its journal must not claim it.
+  EXPECT_EQ(read_records(journal), std::vector<std::string>{"FILE:x"});
 }
 
 TEST(WriteJournalFile, RefusesAPathWhoseRecordWouldBeCut) {
   TempDir tmp;
+  ASSERT_LT(tmp.path().size(), 240u);
   std::string path = tmp.path() + "\\" + std::string(251 - tmp.path().size(), 'n');
   ASSERT_EQ(path.size(), 252u);
   Tstring_writer journal;
