@@ -25,7 +25,13 @@ case "$action" in
     fi
     wine_prefix_ensure || exit 1
     release || exit 1
-    mkdir -p "$dir" && mount -t tmpfs -o size=1m tmpfs "$dir" || exit 1
+    mkdir -p "$dir" || exit 1
+    # Root in a container without the mount privilege cannot do this either.
+    if ! mount -t tmpfs -o size=1m tmpfs "$dir"; then
+      rmdir "$dir" 2>/dev/null
+      echo "cannot mount a tmpfs here: drive $letter: not set up, the full-disk tests will skip"
+      exit 0
+    fi
     ln -sfn "$dir" "$link" || exit 1
     echo "drive $letter: is a 1 MiB tmpfs at $dir"
     ;;

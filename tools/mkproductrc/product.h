@@ -5,6 +5,7 @@
 // collects every problem, so the maker can fix them in one go.
 
 #include <array>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -36,6 +37,10 @@ struct Product {
   std::array<ProductTexts, product_languages.size()> languages;  // in the order of product_languages
   std::filesystem::path logo;  // absolute
   std::filesystem::path icon;  // absolute: the product's icon.ico or the default icon
+  // Digests of the whole image files. A copy that keeps the file time (cp -p)
+  // still changes them, and with them the script.
+  std::uint64_t logo_digest = 0;
+  std::uint64_t icon_digest = 0;
 };
 
 struct ProductCheck {
@@ -45,6 +50,12 @@ struct ProductCheck {
 
   bool ok() const { return errors.empty(); }
 };
+
+// The 64-bit FNV-1a digest of bytes: not for security, only to notice a change.
+std::uint64_t fnv1a64(std::string_view bytes);
+
+// Images are read whole; a logo or icon is far smaller than this.
+inline constexpr std::size_t max_image_bytes = std::size_t{32} << 20;
 
 // default_icon is used when the product has no icon.ico; it may be empty.
 ProductCheck load_product(const std::filesystem::path& dir, const std::filesystem::path& default_icon);

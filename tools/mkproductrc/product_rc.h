@@ -1,9 +1,9 @@
 #pragma once
 // The resource script of a product: its texts as string ids 2000-2006
 // (English) and 3000-3006 (German), the bitmap LOGOBMP and the icon group
-// APPICON. setup.rc includes it; it is UTF-8 under "#pragma code_page(65001)",
-// so windres stores each text as UTF-16 and LoadStringA hands the program the
-// Windows-1252 bytes.
+// APPICON, with digests of the two images in comments. setup.rc includes
+// it; it is UTF-8 under "#pragma code_page(65001)", so windres stores each
+// text as UTF-16 and LoadStringA hands the program the Windows-1252 bytes.
 
 #include <filesystem>
 #include <string>
