@@ -41,7 +41,7 @@ TEST(CompleteSilentPaths, DefaultInstallFolderFollowsAdminLevel) {
 TEST(CompleteSilentPaths, GivenInstallFolderStillGetsTheProductFolder) {
   for (const std::string given : {"D:\\Games", "D:\\Games\\"}) {
     InstallerSettings s;
-  make_silent_run(s, 1);
+    make_silent_run(s, 1);
     s.install_dir = given;
     complete_silent_paths(s);
     EXPECT_EQ(s.install_dir, "D:\\Games\\Quasarine_II\\") << "given " << given;
