@@ -1,7 +1,14 @@
 # Windows-side tests run under Wine: CTest starts them through a wrapper that
-# points Wine at the build's own 32-bit prefix and a private HOME.
+# points Wine at the build's own prefix and a private HOME. The i686 build runs
+# in a 32-bit prefix, the x86_64 test build in a 64-bit one under Wine's
+# 64-bit loader (scripts/wine-env.sh).
 set(SETUP_WINE_PREFIX ${CMAKE_BINARY_DIR}/wineprefix CACHE PATH "Wine prefix for the tests")
 set(SETUP_WINE_HOME ${CMAKE_BINARY_DIR}/winehome)
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  set(SETUP_WINE_ARCH x86_64)
+else()
+  set(SETUP_WINE_ARCH i686)
+endif()
 configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-run.in ${CMAKE_BINARY_DIR}/wine-run @ONLY
                FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_BINARY_DIR}/wine-run)

@@ -1,12 +1,32 @@
-# Sourced by the scripts that run Windows programs under Wine.
-# Facts behind these settings are in ENGINEERING.md of the team.
+# Sourced by the scripts that run Windows programs under Wine. The caller sets
+# SETUP_ROOT to the source tree. Facts behind these settings are in
+# ENGINEERING.md of the team.
+#
+# SETUP_WINE_ARCH says which build runs: i686 (the product, a 32-bit prefix,
+# the default) or x86_64 (the 64-bit test build, a 64-bit prefix and Wine's
+# 64-bit loader, for machines that run no 32-bit code; see wine-arch.sh).
 
-# wine_use_prefix PREFIX HOME: a 32-bit prefix, a private HOME (else Desktop
-# and Documents link into the real home), no Mono/Gecko prompts and no desktop
-# files written for each saved link.
+# wine_use_prefix PREFIX HOME: the prefix of the build's architecture, a
+# private HOME (else Desktop and Documents link into the real home), no
+# Mono/Gecko prompts and no desktop files written for each saved link.
 wine_use_prefix() {
   export WINEPREFIX="$(realpath -m "$1")"
-  export WINEARCH=win32
+  case "${SETUP_WINE_ARCH:-i686}" in
+    i686)
+      export WINEARCH=win32 ;;
+    x86_64)
+      # A 64-bit prefix run by the 64-bit loader; "wine" and "wineboot" are
+      # the shims in scripts/wine64 from here on.
+      export WINEARCH=win64
+      export WINELOADER=/usr/lib/wine/wine64
+      case ":$PATH:" in
+        *":$SETUP_ROOT/scripts/wine64:"*) ;;
+        *) export PATH="$SETUP_ROOT/scripts/wine64:$PATH" ;;
+      esac ;;
+    *)
+      echo "SETUP_WINE_ARCH must be i686 or x86_64, not '$SETUP_WINE_ARCH'" >&2
+      return 2 ;;
+  esac
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   export HOME="$(realpath -m "$2")"
@@ -14,14 +34,20 @@ wine_use_prefix() {
 }
 
 # wine_prefix_ensure: creates the prefix once (about 15 s); safe when several
-# callers race, the first one creates it and the others wait.
+# callers race, the first one creates it and the others wait. When wineboot
+# fails, its own output is shown: it names the real reason.
 wine_prefix_ensure() {
   [ -f "$WINEPREFIX/.setup-ready" ] && return 0
   mkdir -p "$WINEPREFIX" || return 1
   (
     flock 9
     if [ ! -f "$WINEPREFIX/.setup-ready" ]; then
-      wineboot -i >/dev/null 2>&1 || { echo "wineboot failed for $WINEPREFIX" >&2; exit 1; }
+      boot_log="$WINEPREFIX.boot.log"
+      if ! wineboot -i >"$boot_log" 2>&1; then
+        echo "wineboot -i failed for $WINEPREFIX ($WINEARCH prefix); its output:" >&2
+        sed 's/^/  /' "$boot_log" >&2
+        exit 1
+      fi
       # Unmanaged windows close at once under Xvfb; managed ones wait about 2 s
       # for a window manager that is not there.
       wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true

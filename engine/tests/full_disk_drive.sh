@@ -2,12 +2,12 @@
 # Test fixture: a 1 MiB tmpfs as Wine drive Q: (or the letter given), so the
 # extraction can meet a full disk. Mounting needs root; without it the drive
 # is left out and the tests that need it skip.
-# usage: full_disk_drive.sh setup|cleanup PREFIX HOME MOUNT_DIR LETTER
+# usage: full_disk_drive.sh setup|cleanup PREFIX HOME MOUNT_DIR LETTER ARCH
 set -u
-[ $# -eq 5 ] || { echo "usage: $0 setup|cleanup PREFIX HOME MOUNT_DIR LETTER" >&2; exit 2; }
-action=$1 prefix=$2 home=$3 dir=$4 letter=$5
-root=$(cd "$(dirname "$0")/../.." && pwd)
-. "$root/scripts/wine-env.sh"
+[ $# -eq 6 ] || { echo "usage: $0 setup|cleanup PREFIX HOME MOUNT_DIR LETTER i686|x86_64" >&2; exit 2; }
+action=$1 prefix=$2 home=$3 dir=$4 letter=$5 SETUP_WINE_ARCH=$6
+SETUP_ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+. "$SETUP_ROOT/scripts/wine-env.sh"
 wine_use_prefix "$prefix" "$home"
 link="$WINEPREFIX/dosdevices/$letter:"
 
