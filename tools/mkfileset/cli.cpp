@@ -1,8 +1,10 @@
 #include "tools/mkfileset/cli.h"
 
 #include <memory>
+#include <sstream>
 
 #include "payload/digest.h"
+#include "tools/mkfileset/check.h"
 #include "tools/mkfileset/listing.h"
 #include "tools/mkfileset/pack.h"
 
@@ -10,8 +12,15 @@ namespace {
 
 constexpr const char* usage_text =
     "usage: mkfileset [--seed HEX] DIR OUTPUT\n"
-    "       mkfileset [--seed HEX] --list CONTAINER\n"
+    "       mkfileset [--seed HEX] --list CONTAINER|SETUP.EXE\n"
+    "       mkfileset --check DIR\n"
     "HEX is 64 uppercase hexadecimal digits; without it the built-in seed is used.\n";
+
+// One line per problem, each under the program's name.
+void report(std::ostream& err, const std::string& problems) {
+  std::istringstream lines(problems);
+  for (std::string line; std::getline(lines, line);) err << "mkfileset: " << line << '\n';
+}
 
 int usage(std::ostream& err, const std::string& problem) {
   if (!problem.empty()) err << "mkfileset: " << problem << '\n';
@@ -32,6 +41,7 @@ bool is_valid_seed(const std::string& seed) {
 int run_mkfileset(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
   std::string seed = code_seed;
   bool list = false;
+  bool check = false;
   std::vector<std::string> operands;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
@@ -44,11 +54,25 @@ int run_mkfileset(const std::vector<std::string>& args, std::ostream& out, std::
       if (!is_valid_seed(seed)) return usage(err, "--seed takes 64 uppercase hexadecimal digits");
     } else if (arg == "--list") {
       list = true;
+    } else if (arg == "--check") {
+      check = true;
     } else if (arg.size() > 1 && arg[0] == '-') {
       return usage(err, "unknown option " + arg);
     } else {
       operands.push_back(arg);
     }
+  }
+
+  if (check) {
+    if (list || operands.size() != 1) return usage(err, "--check takes one folder");
+    const TreeCheck checked = check_tree(operands[0]);
+    if (!checked.ok()) {
+      report(err, checked.error);
+      return mkfileset_failed;
+    }
+    out << "mkfileset: " << operands[0] << " can be packed (" << checked.entries << " entries, "
+        << checked.file_bytes << " bytes of file data)\n";
+    return mkfileset_ok;
   }
 
   // 4 KiB of table: kept off the stack.
@@ -61,13 +85,15 @@ int run_mkfileset(const std::vector<std::string>& args, std::ostream& out, std::
       err << "mkfileset: " << error << '\n';
       return mkfileset_failed;
     }
-    return list_fileset(bytes, *checksum, out) == ListResult::matches ? mkfileset_ok : mkfileset_failed;
+    const ListResult listed = list_payload(operands[0], bytes, *checksum, out, err);
+    return listed == ListResult::matches ? mkfileset_ok : mkfileset_failed;
   }
 
   if (operands.size() != 2) return usage(err, "expected a folder and an output file");
   const PackOutcome outcome = pack_directory(operands[0], operands[1], *checksum);
   if (!outcome.ok()) {
-    err << "mkfileset: " << outcome.error << '\n' << "mkfileset: nothing was written\n";
+    report(err, outcome.error);
+    err << "mkfileset: nothing was written\n";
     return mkfileset_failed;
   }
   out << "mkfileset: wrote " << operands[1] << " (" << outcome.entries << " entries, " << outcome.bytes

@@ -2,7 +2,9 @@
 // The command line of mkfileset, separate from main() so tests can run it.
 //
 //   mkfileset [--seed HEX] DIR OUTPUT        pack DIR into the container OUTPUT
-//   mkfileset [--seed HEX] --list CONTAINER  list it and check its digest
+//   mkfileset [--seed HEX] --list CONTAINER  list it and check its digest; a
+//                                            setup.exe is listed by its payload
+//   mkfileset --check DIR                    report all DIR's packer would refuse
 //
 // Without --seed the seed this build was configured with is used.
 
@@ -12,7 +14,7 @@
 
 enum MkfilesetExit : int {
   mkfileset_ok = 0,
-  mkfileset_failed = 1,      // refused input, damaged container or wrong digest
+  mkfileset_failed = 1,      // refused input, damaged or no container, wrong digest
   mkfileset_usage = 2,
 };
 

@@ -2,14 +2,27 @@
 // mkfileset --list: what a container holds and whether its digest matches.
 
 #include <cstdint>
+#include <cstddef>
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "payload/digest.h"
 
-enum class ListResult { matches, wrong_digest, damaged };
+enum class ListResult { matches, wrong_digest, damaged, not_container };
 
 // Prints one line per entry (kind, size, name in UTF-8 with control characters
 // as \xNN) and a closing line on the digest. A container that does not pass
-// the bounds check is only reported as damaged; nothing of it is walked.
-ListResult list_fileset(const std::vector<std::uint8_t>& bytes, Tchecksum& checksum, std::ostream& out);
+// the bounds check is only reported as damaged (holder names what held those
+// bytes); nothing of it is walked.
+ListResult list_fileset(const std::uint8_t* bytes, std::size_t size, Tchecksum& checksum, std::ostream& out,
+                        const char* holder = "file");
+inline ListResult list_fileset(const std::vector<std::uint8_t>& bytes, Tchecksum& checksum, std::ostream& out) {
+  return list_fileset(bytes.data(), bytes.size(), checksum, out);
+}
+
+// Lists the payload of a file: a setup program's (its resource EXEBINFILESET
+// of type 999) or a bare container. A program without that resource, or a
+// file that is neither, is reported on err as not a container.
+ListResult list_payload(const std::string& path, const std::vector<std::uint8_t>& file, Tchecksum& checksum,
+                        std::ostream& out, std::ostream& err);

@@ -10,6 +10,7 @@
 #include "core/short_string.h"
 #include "payload/fileset_format.h"
 #include "tools/common/cp1252.h"
+#include "tools/common/name_rules.h"
 
 namespace fs = std::filesystem;
 
@@ -31,6 +32,13 @@ std::string fold_cp1252_case(std::string_view name) {
   return folded;
 }
 
+// True when path is folder or lies below it; both canonical.
+bool lies_within(const fs::path& folder, const fs::path& path) {
+  return std::mismatch(folder.begin(), folder.end(), path.begin(), path.end()).first == folder.end();
+}
+
+// Walks the whole tree and notes every problem, so that a maker sees all bad
+// names at once; the scan fails if there was any.
 class Scanner {
  public:
   explicit Scanner(const fs::path& root) : root_(root) {}
@@ -40,7 +48,14 @@ class Scanner {
     const fs::file_status status = fs::status(root_, ec);
     if (ec || !fs::exists(status)) return failed("'" + root_.string() + "' does not exist");
     if (!fs::is_directory(status)) return failed("'" + root_.string() + "' is not a folder");
-    if (!walk(root_, "")) return failed(error_);
+    const fs::path canonical_root = fs::canonical(root_, ec);
+    if (ec) return failed("'" + root_.string() + "': " + ec.message());
+    walk(root_, canonical_root, "");
+    if (!problems_.empty()) {
+      std::string error;
+      for (const std::string& problem : problems_) error += (error.empty() ? "" : "\n") + problem;
+      return failed(std::move(error));
+    }
 
     auto by_name = [](const ScannedEntry& a, const ScannedEntry& b) {
       if (a.folder != b.folder) return a.folder;
@@ -57,54 +72,76 @@ class Scanner {
     return scan;
   }
 
-  bool refuse(const fs::path& source, const std::string& why) {
-    error_ = "'" + source.string() + "': " + why;
-    return false;
+  void refuse(const fs::path& source, const std::string& why) {
+    problems_.push_back("'" + source.string() + "': " + why);
   }
 
-  bool walk(const fs::path& folder, const std::string& prefix) {
+  // canonical is where folder really is; while it is being walked, a link
+  // back to it is a loop.
+  void walk(const fs::path& folder, const fs::path& canonical, const std::string& prefix) {
     std::error_code ec;
     fs::directory_iterator it(folder, ec);
     if (ec) return refuse(folder, "cannot read the folder: " + ec.message());
     std::vector<fs::path> children;
     for (const fs::directory_iterator end; it != end; it.increment(ec)) children.push_back(it->path());
     if (ec) return refuse(folder, "cannot read the folder: " + ec.message());
-    // Sorted so that a refusal names the same file on every run.
+    // Sorted so that problems are named in the same order on every run.
     std::sort(children.begin(), children.end());
-    for (const fs::path& child : children) {
-      if (!add(child, prefix)) return false;
-    }
-    return true;
+    open_folders_.push_back(canonical);
+    for (const fs::path& child : children) add(child, prefix);
+    open_folders_.pop_back();
   }
 
-  bool add(const fs::path& source, const std::string& prefix) {
-    const std::string component = source.filename().string();
-    // A backslash is an ordinary character on Linux but a separator on Windows.
-    if (component.find('\\') != std::string::npos) return refuse(source, "the name contains a backslash");
+  // The name below the installation folder, or why Windows could not hold
+  // it there. Windows-1252 bytes when the name can be written in them.
+  std::string entry_name(const std::string& component, const std::string& prefix, std::string& problem) {
     const auto converted = utf8_to_cp1252(component);
-    if (!converted) return refuse(source, "the name cannot be written in Windows-1252");
-    const std::string name = prefix.empty() ? *converted : prefix + "\\" + *converted;
-    if (name.size() > short_string_max)
-      return refuse(source, "the name is longer than 255 bytes below the installation folder");
-    if (!is_contained_name(name))
-      return refuse(source, "the name is not a valid Windows file name inside the installation folder");
-    if (!claim_name(source, name)) return false;
+    // A backslash is an ordinary character on Linux but a separator on Windows.
+    if (component.find('\\') != std::string::npos)
+      problem = "holds a backslash, which Windows takes for a folder separator";
+    else if (!converted)
+      problem = "has a name that cannot be written in Windows-1252";
+    else
+      problem = windows_name_problem(*converted);
+    const std::string part = converted ? *converted : component;
+    const std::string name = prefix.empty() ? part : prefix + "\\" + part;
+    if (problem.empty() && name.size() > short_string_max)
+      problem = "has a name longer than 255 bytes below the installation folder";
+    else if (problem.empty() && !is_contained_name(name))
+      problem = "has a name that would not stay inside the installation folder";
+    return name;
+  }
+
+  void add(const fs::path& source, const std::string& prefix) {
+    std::string problem;
+    const std::string name = entry_name(source.filename().string(), prefix, problem);
+    if (!problem.empty()) refuse(source, problem);
+    else claim_name(source, name);
 
     std::error_code ec;
     const fs::file_status link = fs::symlink_status(source, ec);
     if (ec) return refuse(source, "cannot examine: " + ec.message());
-    if (fs::is_directory(link)) {
-      scan_.entries.push_back({name, source, true, fileset_folder_size});
-      return walk(source, name);
+    fs::path canonical;  // where the entry really is
+    if (fs::is_symlink(link)) {
+      canonical = fs::canonical(source, ec);
+      if (ec) return refuse(source, "a symbolic link that leads nowhere or into a loop");
+      if (!lies_within(open_folders_.front(), canonical))
+        return refuse(source, "a symbolic link that leads outside the folder being packed, to '" +
+                                  canonical.string() + "'");
+    } else {
+      canonical = open_folders_.back() / source.filename();
     }
-    // Links to regular files are packed as the file they point to; links to
-    // folders are refused, which also rules out loops through the tree.
+    // Links inside the folder are packed as what they lead to.
     const fs::file_status target = fs::status(source, ec);
-    if (ec || !fs::exists(target)) {
-      return refuse(source, fs::is_symlink(link) ? "a symbolic link that leads nowhere or into a loop"
-                                                 : "cannot examine: " + ec.message());
+    if (ec) return refuse(source, "cannot examine: " + ec.message());
+    if (fs::is_directory(target)) {
+      if (std::find(open_folders_.begin(), open_folders_.end(), canonical) != open_folders_.end())
+        return refuse(source, "a symbolic link to a folder that holds it, which would repeat forever");
+      scan_.entries.push_back({name, source, true, fileset_folder_size});
+      // Nothing below a name that is already too long can be packed.
+      if (name.size() <= short_string_max) walk(source, canonical, name);
+      return;
     }
-    if (fs::is_directory(target)) return refuse(source, "a symbolic link to a folder");
     if (!fs::is_regular_file(target)) return refuse(source, "neither a regular file nor a folder");
 
     const std::uintmax_t size = fs::file_size(source, ec);
@@ -112,19 +149,18 @@ class Scanner {
     if (size > std::uintmax_t(std::numeric_limits<std::int32_t>::max()))
       return refuse(source, "larger than 2 GiB, the most a container entry can hold");
     scan_.entries.push_back({name, source, false, static_cast<std::int32_t>(size)});
-    return true;
   }
 
   // Windows would see names that differ only in letter case as one file.
-  bool claim_name(const fs::path& source, const std::string& name) {
+  void claim_name(const fs::path& source, const std::string& name) {
     const auto [it, inserted] = seen_.emplace(fold_cp1252_case(name), source);
-    if (inserted) return true;
-    return refuse(source, "differs only in letter case from '" + it->second.string() + "'");
+    if (!inserted) refuse(source, "differs only in letter case from '" + it->second.string() + "'");
   }
 
   fs::path root_;
   TreeScan scan_;
-  std::string error_;
+  std::vector<std::string> problems_;
+  std::vector<fs::path> open_folders_;  // canonical, the root first
   std::map<std::string, fs::path> seen_;
 };
 

@@ -2,7 +2,9 @@
 // Collects what the packer puts into a container from a folder tree: every
 // folder (empty ones too) and every regular file below the root, with its name
 // as setup.exe will see it. Anything Windows could not hold under the
-// installation folder is refused here, before a byte is packed.
+// installation folder is refused here, before a byte is packed, and so is a
+// symbolic link that leads outside the root; links inside it are taken for
+// what they lead to.
 
 #include <cstdint>
 #include <filesystem>
@@ -21,7 +23,9 @@ struct TreeScan {
   // folder comes before what it holds and the order does not depend on the
   // file system.
   std::vector<ScannedEntry> entries;
-  std::string error;  // names the offending file; empty when the scan succeeded
+  // Every problem found, one line each naming the file and the reason; empty
+  // when the scan succeeded.
+  std::string error;
 
   bool ok() const { return error.empty(); }
 };

@@ -6,6 +6,7 @@
 
 #include "core/paths.h"
 #include "tools/common/cp1252.h"
+#include "tools/common/name_rules.h"
 
 namespace {
 
@@ -39,19 +40,6 @@ std::string code_point_name(char32_t cp) {
 }
 
 std::string quoted(char c) { return c == '"' ? std::string("a double quote") : std::string("\"") + c + "\""; }
-
-// Why one name (a folder or file name, no separators) is refused, or "".
-std::string name_problem(std::string_view name) {
-  if (name.empty()) return "holds an empty name";
-  const auto bad = name.find_first_of(forbidden_in_names);
-  if (bad != std::string_view::npos) return "holds " + quoted(name[bad]) + ", which Windows does not allow in a name";
-  if (name == "." || name == "..") return "holds \"" + std::string(name) + "\", which would leave its folder";
-  if (name.back() == '.' || name.back() == ' ')
-    return "has a name ending in a dot or a blank, which Windows drops (\"" + std::string(name) + "\")";
-  // is_contained_name knows the device names and is the final word.
-  if (!is_contained_name(name)) return "uses a device name such as CON, NUL, COM1 or LPT1 (\"" + std::string(name) + "\")";
-  return {};
-}
 
 std::string separator_problem(std::string_view name) {
   const auto sep = name.find_first_of("\\/");
@@ -93,7 +81,7 @@ ProgramText to_program_text(std::string_view utf8, std::size_t max_bytes) {
 
 std::string folder_name_problem(std::string_view name) {
   if (auto problem = separator_problem(name); !problem.empty()) return problem;
-  return name_problem(name);
+  return windows_name_problem(name);
 }
 
 std::string link_title_problem(std::string_view title) {
@@ -116,7 +104,7 @@ std::string installed_path_problem(std::string_view path) {
     const auto end = std::min(relative.find('\\', start), relative.size());
     const auto segment = relative.substr(start, end - start);
     if (segment.empty()) return "holds an empty folder or file name (a doubled or trailing \"\\\")";
-    if (auto problem = name_problem(segment); !problem.empty()) return problem;
+    if (auto problem = windows_name_problem(segment); !problem.empty()) return problem;
     start = end + 1;
   }
   return "does not stay inside the installation folder";

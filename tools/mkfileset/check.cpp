@@ -1,0 +1,35 @@
+#include "tools/mkfileset/check.h"
+
+#include <vector>
+
+#include "payload/fileset_format.h"
+#include "payload/fileset_writer.h"
+#include "tools/mkfileset/tree_scan.h"
+
+TreeCheck check_tree(const std::filesystem::path& root) {
+  TreeCheck check;
+  const TreeScan scan = scan_tree(root);
+  if (!scan.ok()) {
+    check.error = scan.error;
+    return check;
+  }
+  std::vector<FilesetEntry> entries;
+  entries.reserve(scan.entries.size());
+  for (const ScannedEntry& scanned : scan.entries) {
+    FilesetEntry entry;
+    entry.name = scanned.name;
+    entry.size = scanned.folder ? fileset_folder_size : scanned.size;
+    entries.push_back(std::move(entry));
+  }
+  const FilesetLayout layout = plan_fileset(entries);
+  if (!layout.ok()) {
+    check.error = layout.failed_entry >= 0
+                      ? "'" + scan.entries[static_cast<std::size_t>(layout.failed_entry)].source.string() + "': " +
+                            layout.error
+                      : "'" + root.string() + "': " + layout.error;
+    return check;
+  }
+  check.entries = layout.count;
+  check.file_bytes = static_cast<std::uint64_t>(layout.data_length);
+  return check;
+}
