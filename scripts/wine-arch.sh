@@ -19,7 +19,7 @@ wine_loader_error() {
   fi
   local out
   if out=$("$1" --version 2>&1); then return; fi
-  echo "${out:-$1 --version failed}" | head -n 3 | tr '\n' ' '
+  printf '%s\n' "${out:-$1 --version failed}" | head -n 3 | paste -sd ' ' -
 }
 
 # Why 32-bit programs cannot run here, as far as the machine tells.

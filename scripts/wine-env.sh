@@ -71,6 +71,17 @@ wine_server_stop() {
   wineserver -k 2>/dev/null || true
 }
 
+# The registry view the build's programs write below HKLM\Software, for
+# `wine reg query KEY $(wine_reg_view)`: the 32-bit product's writes are
+# redirected into the 32-bit view on 64-bit Windows; the x86_64 test build
+# writes the 64-bit view.
+wine_reg_view() {
+  case "${SETUP_WINE_ARCH:-i686}" in
+    x86_64) echo /reg:64 ;;
+    *) echo /reg:32 ;;
+  esac
+}
+
 # unix_to_wine PATH: the Windows name of a host path (drive Z: is /).
 unix_to_wine() {
   printf 'Z:%s' "$(printf '%s' "$1" | tr '/' '\\')"

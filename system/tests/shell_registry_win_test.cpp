@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "tests/support/registry_view.h"
+
 namespace {
 
 // A private key below HKEY_CURRENT_USER (and one below HKEY_LOCAL_MACHINE),
@@ -20,9 +22,9 @@ class ShellRegistryTest : public testing::Test {
     }
   }
 
-  static bool key_exists(HKEY root, const std::string& key) {
+  static bool key_exists(HKEY root, const std::string& key, REGSAM view = 0) {
     HKEY h = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return false;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ | view, &h) != ERROR_SUCCESS) return false;
     RegCloseKey(h);
     return true;
   }
@@ -91,10 +93,16 @@ TEST_F(ShellRegistryTest, DeletesValuesAndWholeTrees) {
   EXPECT_FALSE(key_exists(HKEY_CURRENT_USER, key_));
 }
 
-TEST_F(ShellRegistryTest, WritesBelowLocalMachine) {
+// The shell functions write the view of the calling program: for the 32-bit
+// product on 64-bit Windows that is the 32-bit view, never the 64-bit one.
+TEST_F(ShellRegistryTest, WritesBelowLocalMachineInTheProgramsView) {
   const std::string& key = machine_key_;
   ASSERT_TRUE(set_text(HKEY_LOCAL_MACHINE, key, "UninstallString", "C:\\x\\uninstall.exe"));
   EXPECT_TRUE(key_exists(HKEY_LOCAL_MACHINE, key));
+  EXPECT_TRUE(key_exists(HKEY_LOCAL_MACHINE, key, program_registry_view()));
+  if (running_under_wow64()) {
+    EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, key, KEY_WOW64_64KEY));
+  }
   EXPECT_TRUE(registry_.shell_delete_key(HKEY_LOCAL_MACHINE, key.c_str()));
   EXPECT_FALSE(key_exists(HKEY_LOCAL_MACHINE, key));
 }
