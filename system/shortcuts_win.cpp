@@ -1,0 +1,71 @@
+#include "system/shortcuts.h"
+
+#include <windows.h>
+#include <shlobj.h>
+#include <shobjidl.h>
+
+#include "core/folders.h"
+#include "core/paths.h"
+#include "core/settings.h"
+#include "engine/journal.h"
+#include "system/com_ptr.h"
+#include "system/launch_args.h"
+
+namespace {
+
+std::wstring to_wide(const std::string& text) {
+  if (text.empty()) return {};
+  const int n = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+  return wide;
+}
+
+}  // namespace
+
+bool write_shell_link(const std::wstring& link_file, const std::string& target, const std::string& arguments,
+                      const std::string& working_dir, const std::string& description, const std::string& icon_file,
+                      int icon_index) {
+  ComPtr<IShellLinkA> link;
+  if (CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.put()) != S_OK) {
+    return false;
+  }
+  // SetPath answers S_FALSE for a target that does not exist: such a link is
+  // not made.
+  if (link->SetPath(target.c_str()) != S_OK || link->SetArguments(arguments.c_str()) != S_OK ||
+      link->SetWorkingDirectory(working_dir.c_str()) != S_OK || link->SetDescription(description.c_str()) != S_OK ||
+      link->SetIconLocation(icon_file.c_str(), icon_index) != S_OK) {
+    return false;
+  }
+  ComPtr<IPersistFile> file;
+  if (link->QueryInterface(IID_IPersistFile, file.put()) != S_OK) return false;
+  return file->Save(link_file.c_str(), FALSE) == S_OK;
+}
+
+bool create_shortcut(InstallerSettings& settings, const std::string& folder, const std::string& title,
+                     const std::string& target, const std::string& working_dir, const std::string& description) {
+  if (folder.empty()) return false;
+  const std::string link_file = join_path(folder, title) + ".lnk";
+  if (!record_fits(record::file, link_file)) return false;
+  force_dirs_journaled(parent_dir(link_file), settings.journal);
+  if (!write_shell_link(to_wide(link_file), target, settings.launch_args, working_dir, description, target, 0)) {
+    return false;
+  }
+  add_record(settings.journal, record::file, link_file);
+  return true;
+}
+
+void create_all_shortcuts(InstallerSettings& s) {
+  s.launch_args = build_launch_args(s.language_offset, s.no_data_sharing, s.folders.common_appdata_dir);
+  const std::string game = join_path(s.install_dir, s.game_exe_path);
+  const std::string uninstaller = join_path(s.install_dir, s.uninstaller_path);
+  // The working folder is install_dir as stored, with its trailing "\".
+  const std::string& work = s.install_dir;
+  if (s.desktop_icon) create_shortcut(s, s.folders.desktop_dir, s.product_title, game, work, s.game_comment);
+  if (!s.no_start_menu) {
+    create_shortcut(s, s.start_menu_dir, s.product_title, game, work, s.game_comment);
+    create_shortcut(s, s.uninstall_menu_dir, s.uninstall_title, uninstaller, work, s.uninstall_comment);
+  }
+  create_shortcut(s, s.install_dir, s.product_title, game, work, s.game_comment);
+  create_shortcut(s, s.install_dir, s.uninstall_title, uninstaller, work, s.uninstall_comment);
+}
