@@ -22,6 +22,8 @@
 #include "system/com_init.h"
 #include "system/default_paths.h"
 #include "system/shell_registry.h"
+#include "system/shortcuts.h"
+#include "system/uninstall_registration.h"
 #include "system/special_folders.h"
 #include "ui/strings.h"
 
@@ -73,12 +75,14 @@ class RunSequence {
     if (!paths_usable()) stop(exit_paths_unusable);
   }
 
-  // Step 12 as far as it is built: the files, then the journal file and the
-  // report. A failed installation stays as it is and keeps its journal, so
-  // that the uninstaller can still remove what was written.
+  // Step 12 as far as it is built: the files, then the shortcuts, the
+  // registration, the journal file and the report. A failed installation
+  // stays as it is and keeps its journal, so that the uninstaller can still
+  // remove what was written.
   void install() {
     s_.result_code = install_fileset(*payload_, s_.install_dir, s_.verify_files, s_);
     const bool failed = s_.result_code > 0;
+    finish_installation();
     // Without its journal the installation cannot be uninstalled: not a success.
     const bool journal_written = write_journal_file(s_.journal, journal_file_path());
     if (failed || !journal_written) {
@@ -86,6 +90,12 @@ class RunSequence {
       return;
     }
     report_success();
+  }
+
+  // What an installation that stays gets besides its files.
+  void finish_installation() {
+    create_all_shortcuts(s_);
+    register_uninstall_entry(s_, registry_, checksum_, static_cast<std::uint64_t>(payload_->data_length()));
   }
 
   // Not cut to 255 characters: write_journal_file refuses a path whose record

@@ -17,7 +17,8 @@ std::vector<std::string> expected_fresh_journal(const std::string& installed) {
       "\\Gr\xFC\xDF" "e\\\xDC" "bersicht.txt", "\\big\\movie.bin", "\\data\\empty.dat",
       "\\data\\levels\\one\\level1.dat", "\\data\\levels\\two\\level2.dat", "\\data\\\xF6.txt",
       "\\exebin\\quasarine2.exe", "\\readme.txt", "\\stra\xDF" "e.txt", "\\uninst\\uninstall.exe",
-      "\\uninst\\log_inst.dat",
+      // The two links in the installation folder (runs with -M make no others).
+      "\\Quasarine II.lnk", "\\Uninstall Quasarine.lnk", "\\uninst\\log_inst.dat",
   };
   std::vector<std::string> lines;
   for (const char* folder : folders) lines.push_back("DIR:" + installed + folder);

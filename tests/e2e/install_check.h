@@ -8,8 +8,13 @@
 // The product folder of the generated product in both languages.
 constexpr const char* product_folder = "Quasarine_II";
 
-// log_inst.dat of a fresh installation into installed (no trailing "\"):
-// every folder, then every file in the payload's order, then the file itself.
+// What an installation adds to the payload's files with -M -R.
+inline const std::vector<std::string> installation_adds = {"Quasarine II.lnk", "Uninstall Quasarine.lnk",
+                                                          "uninst\\log_inst.dat"};
+
+// log_inst.dat of a fresh installation into installed (no trailing "\") with
+// -M -R: every folder, then every file in the payload's order, the two links
+// in the installation folder, then the file itself.
 std::vector<std::string> expected_fresh_journal(const std::string& installed);
 
 // Compares the trees file by file (names, sizes, bytes); extra names under

@@ -29,7 +29,7 @@ class ExistingFiles : public ::testing::Test {
 
 TEST_F(ExistingFiles, OverwriteAllReplacesAndSavesTheOldFileWithItsAttribute) {
   const std::string saved = target_ / "saved";
-  const SetupRun r = run_setup(e2e_program("e2e_setup"), {"-G", "-O", "-P" + target_.path(), "-p" + saved});
+  const SetupRun r = run_setup(e2e_program("e2e_setup"), {"-G", "-M", "-R", "-O", "-P" + target_.path(), "-p" + saved});
   ASSERT_TRUE(r.finished) << r.log;
   EXPECT_EQ(r.exit_code, 0u) << r.log;
   EXPECT_EQ(read_file(installed() + "\\readme.txt"), payload_file("readme.txt"));
@@ -41,7 +41,7 @@ TEST_F(ExistingFiles, OverwriteAllReplacesAndSavesTheOldFileWithItsAttribute) {
 }
 
 TEST_F(ExistingFiles, SilentRunWithoutOverwriteStopsAtTheFirstExistingFile) {
-  const SetupRun r = run_setup(e2e_program("e2e_setup"), {"-G", "-P" + target_.path()});
+  const SetupRun r = run_setup(e2e_program("e2e_setup"), {"-G", "-M", "-R", "-P" + target_.path()});
   ASSERT_TRUE(r.finished) << r.log;
   EXPECT_EQ(r.exit_code, exit_failed_kept);
   EXPECT_TRUE(r.boxes.empty()) << r.log;  // no question, no success report
@@ -58,14 +58,19 @@ TEST_F(ExistingFiles, SilentRunWithoutOverwriteStopsAtTheFirstExistingFile) {
   const std::vector<std::string> lines = journal_lines(*journal);
   ASSERT_FALSE(lines.empty());
   EXPECT_EQ(lines.back(), "FILE:" + installed() + "\\uninst\\log_inst.dat");
-  EXPECT_EQ(file_records(lines), 8);  // seven files before readme.txt, and the journal
+  // Seven files before readme.txt; the game's link, since a failed
+  // installation that stays still gets its links (the uninstaller was never
+  // written, so its link is not made); and the journal.
+  EXPECT_EQ(file_records(lines), 9);
+  EXPECT_TRUE(file_exists(installed() + "\\Quasarine II.lnk"));
+  EXPECT_FALSE(file_exists(installed() + "\\Uninstall Quasarine.lnk"));
 }
 
 TEST_F(ExistingFiles, InteractiveYesReplacesThisFileAndAsksNoMore) {
   ASSERT_TRUE(write_file(installed() + "\\uninst\\uninstall.exe", "old uninstaller"));
   const std::string saved = target_ / "saved";
   // run_setup answers each box with its first button: Yes, then OK.
-  const SetupRun r = run_setup(e2e_program("e2e_setup"), {"-P" + target_.path(), "-p" + saved});
+  const SetupRun r = run_setup(e2e_program("e2e_setup"), {"-M", "-R", "-P" + target_.path(), "-p" + saved});
   ASSERT_TRUE(r.finished) << r.log;
   EXPECT_EQ(r.exit_code, 0u) << r.log;
   ASSERT_EQ(r.boxes.size(), 2u) << r.log;
@@ -81,7 +86,7 @@ TEST_F(ExistingFiles, InteractiveYesReplacesThisFileAndAsksNoMore) {
 // A setup that runs out of disk space on the 1 MiB drive Q: of the fixture.
 TEST(FullDisk, SetupReportsAFailedInstallationNotASuccess) {
   if (!folder_exists("Q:\\")) GTEST_SKIP() << "drive Q: is not set up (the fixture needs root)";
-  const SetupRun r = run_setup(e2e_program("e2e_setup"), {"-G", "-PQ:\\"});
+  const SetupRun r = run_setup(e2e_program("e2e_setup"), {"-G", "-M", "-R", "-PQ:\\"});
   ASSERT_TRUE(r.finished) << r.log;
   EXPECT_EQ(r.exit_code, exit_failed_kept);
   EXPECT_TRUE(r.boxes.empty()) << r.log;

@@ -67,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(Damage, DamagedPayload, ::testing::Values("flip_digest"
 
 TEST(IntactPayload, SampleSetupVerifiesAndInstallsSilently) {
   TempDir target;
-  const SetupRun r = run_setup(e2e_sample_setup, {"-G", "-P" + target.path()});
+  const SetupRun r = run_setup(e2e_sample_setup, {"-G", "-M", "-R", "-P" + target.path()});
   ASSERT_TRUE(r.finished) << r.log;
   EXPECT_EQ(r.exit_code, 0u) << r.log;
   ASSERT_EQ(r.boxes.size(), 1u) << r.log;

@@ -24,11 +24,11 @@ class SilentInstall : public ::testing::Test {
 
 TEST_F(SilentInstall, WritesEveryFileWholeJournalsItInOrderAndReportsTheCount) {
   const std::vector<std::string> backups_before = backup_folders_in_temp();
-  const SetupRun r = run_setup(e2e_program("e2e_setup"), {"-G", "-P" + target_.path()});
+  const SetupRun r = run_setup(e2e_program("e2e_setup"), {"-G", "-M", "-R", "-P" + target_.path()});
   ASSERT_TRUE(r.finished) << r.log;
   EXPECT_EQ(r.exit_code, 0u) << r.log;
 
-  expect_same_files(e2e_product_files, installed(), {"uninst\\log_inst.dat"});
+  expect_same_files(e2e_product_files, installed(), installation_adds);
 
   const auto journal = read_file(journal_path());
   ASSERT_TRUE(journal);
@@ -46,7 +46,7 @@ TEST_F(SilentInstall, WritesEveryFileWholeJournalsItInOrderAndReportsTheCount) {
 }
 
 TEST_F(SilentInstall, GermanRunReportsInGerman) {
-  const SetupRun r = run_setup(e2e_program("e2e_setup"), {"-G", "-L1000", "-P" + target_.path()});
+  const SetupRun r = run_setup(e2e_program("e2e_setup"), {"-G", "-M", "-R", "-L1000", "-P" + target_.path()});
   ASSERT_TRUE(r.finished) << r.log;
   EXPECT_EQ(r.exit_code, 0u) << r.log;
   const auto journal = read_file(journal_path());
@@ -58,10 +58,10 @@ TEST_F(SilentInstall, GermanRunReportsInGerman) {
 }
 
 TEST_F(SilentInstall, SecondInstallationAppendsItsRecordsToTheSameJournal) {
-  const SetupRun first = run_setup(e2e_program("e2e_setup"), {"-G", "-P" + target_.path()});
+  const SetupRun first = run_setup(e2e_program("e2e_setup"), {"-G", "-M", "-R", "-P" + target_.path()});
   ASSERT_EQ(first.exit_code, 0u) << first.log;
   const SetupRun second =
-      run_setup(e2e_program("e2e_setup"), {"-G", "-O", "-P" + target_.path(), "-p" + (target_ / "saved")});
+      run_setup(e2e_program("e2e_setup"), {"-G", "-M", "-R", "-O", "-P" + target_.path(), "-p" + (target_ / "saved")});
   ASSERT_TRUE(second.finished) << second.log;
   EXPECT_EQ(second.exit_code, 0u) << second.log;
 
@@ -76,7 +76,7 @@ TEST_F(SilentInstall, SecondInstallationAppendsItsRecordsToTheSameJournal) {
 
   // The report counts this run's records only.
   ASSERT_EQ(second.boxes.size(), 1u) << second.log;
-  EXPECT_EQ(second.boxes[0].message, "Sucessfully installed 11 Files.");
+  EXPECT_EQ(second.boxes[0].message, "Sucessfully installed 13 Files.");
 }
 
 TEST_F(SilentInstall, AJournalThatCannotBeWrittenIsNoSuccess) {
@@ -89,7 +89,7 @@ TEST_F(SilentInstall, AJournalThatCannotBeWrittenIsNoSuccess) {
   const HANDLE lock = CreateFileA(journal_path().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(lock, INVALID_HANDLE_VALUE);
 
-  const SetupRun r = run_setup(e2e_program("e2e_setup"), {"-G", "-P" + target_.path()});
+  const SetupRun r = run_setup(e2e_program("e2e_setup"), {"-G", "-M", "-R", "-P" + target_.path()});
   CloseHandle(lock);
   ASSERT_TRUE(r.finished) << r.log;
   EXPECT_EQ(r.exit_code, exit_failed_kept);
@@ -103,7 +103,7 @@ TEST(SilentInstallDefaults, GoesBelowTheProgramFilesFolder) {
   const std::string installed = std::string(program_files) + "\\" + product_folder;
   remove_tree(installed);
 
-  const SetupRun r = run_setup(e2e_program("e2e_setup"), {"-G"});
+  const SetupRun r = run_setup(e2e_program("e2e_setup"), {"-G", "-M", "-R"});
   ASSERT_TRUE(r.finished) << r.log;
   EXPECT_EQ(r.exit_code, 0u) << r.log;
   EXPECT_TRUE(file_exists(installed + "\\exebin\\quasarine2.exe"));
@@ -114,7 +114,7 @@ TEST(SilentInstallDefaults, GoesBelowTheProgramFilesFolder) {
 TEST_F(SilentInstall, FolderTooLongIsRefusedBeforeAnythingIsWritten) {
   // With the product folder appended the path passes 255 characters.
   const std::string deep = target_.path() + "\\" + std::string(250 - target_.path().size(), 'd');
-  const SetupRun r = run_setup(e2e_program("e2e_setup"), {"-G", "-P" + deep});
+  const SetupRun r = run_setup(e2e_program("e2e_setup"), {"-G", "-M", "-R", "-P" + deep});
   ASSERT_TRUE(r.finished) << r.log;
   EXPECT_EQ(r.exit_code, exit_paths_unusable);
   EXPECT_TRUE(r.boxes.empty()) << r.log;
@@ -124,7 +124,7 @@ TEST_F(SilentInstall, FolderTooLongIsRefusedBeforeAnythingIsWritten) {
 TEST_F(SilentInstall, BackupFolderTooLongIsRefusedNotCut) {
   // Cut, it would name another folder, perhaps one of the user's.
   const std::string saved = target_.path() + "\\" + std::string(300, 's');
-  const SetupRun r = run_setup(e2e_program("e2e_setup"), {"-G", "-O", "-P" + target_.path(), "-p" + saved});
+  const SetupRun r = run_setup(e2e_program("e2e_setup"), {"-G", "-M", "-R", "-O", "-P" + target_.path(), "-p" + saved});
   ASSERT_TRUE(r.finished) << r.log;
   EXPECT_EQ(r.exit_code, exit_paths_unusable);
   EXPECT_TRUE(r.boxes.empty()) << r.log;

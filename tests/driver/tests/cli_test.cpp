@@ -121,6 +121,9 @@ TEST_F(Cli, CloseAndGone) {
 
 TEST_F(Cli, OnlyWindowsOfTheGivenProcess) {
   Process box = start_show_box({"box", "Frage", "text"});
+  // Visible first, so that the wrong process's run can only miss it by its pid.
+  ASSERT_EQ(run_testdriver({"--pid", std::to_string(box.pid()), "box", "Frage"}, kRunTimeoutMs, output_).exit_code, 0u)
+      << err();
   const auto wrong = run_testdriver({"--timeout", "300", "--pid", std::to_string(GetCurrentProcessId()), "box",
                                      "Frage"}, kRunTimeoutMs, output_);
   EXPECT_EQ(wrong.exit_code, static_cast<DWORD>(driver::kExitTimeout));
