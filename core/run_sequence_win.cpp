@@ -21,6 +21,7 @@
 #include "resources/resource_ids.h"
 #include "system/com_init.h"
 #include "system/default_paths.h"
+#include "system/path_checks_win.h"
 #include "system/shell_registry.h"
 #include "system/shortcuts.h"
 #include "system/uninstall_registration.h"
@@ -115,9 +116,11 @@ class RunSequence {
     // A folder beyond 255 characters would be cut, and the cut path names
     // another folder: refuse it rather than install there. The journal file
     // is checked now too: found too long only after the files were written,
-    // it would leave an installation that cannot be uninstalled.
+    // it would leave an installation that cannot be uninstalled. The system's
+    // checks (form, queued operations, the write probe) come last, since the
+    // probe makes the installation folder.
     return !s_.install_dir.empty() && fits_short(s_.install_dir) && fits_short(s_.backup_base_dir) &&
-           record_fits(record::file, journal_file_path());
+           record_fits(record::file, journal_file_path()) && ::paths_usable(s_, registry_);
   }
 
   void load_logo() {

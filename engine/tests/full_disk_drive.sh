@@ -1,6 +1,6 @@
 #!/bin/sh
 # Test fixture: a 1 MiB tmpfs as Wine drive Q: (or the letter given), so the
-# extraction can meet a full disk. Mounting needs root; without it the drive
+# extraction can meet a full disk, and a read-only drive R:. Mounting needs root; without it the drive
 # is left out and the tests that need it skip.
 # usage: full_disk_drive.sh setup|cleanup PREFIX HOME MOUNT_DIR LETTER ARCH
 set -u
@@ -10,11 +10,24 @@ SETUP_ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 . "$SETUP_ROOT/scripts/wine-env.sh"
 wine_use_prefix "$prefix" "$home"
 link="$WINEPREFIX/dosdevices/$letter:"
+# Beside it, drive R: is read-only (a read-only bind mount) with one folder,
+# "existing", for the checks that must refuse an unwritable folder.
+ro_dir="$dir-ro" ro_source="$dir-ro-source" ro_link="$WINEPREFIX/dosdevices/r:"
 
 release() {
-  rm -f "$link"
+  rm -f "$link" "$ro_link"
   if mountpoint -q "$dir"; then umount "$dir" || return 1; fi
+  if mountpoint -q "$ro_dir"; then umount "$ro_dir" || return 1; fi
   [ ! -d "$dir" ] || rmdir "$dir"
+  [ ! -d "$ro_dir" ] || rmdir "$ro_dir"
+  rm -rf "$ro_source"
+}
+
+read_only_drive() {
+  mkdir -p "$ro_source/existing" "$ro_dir" || return 1
+  mount --bind "$ro_source" "$ro_dir" 2>/dev/null || return 1
+  if ! mount -o remount,bind,ro "$ro_dir" 2>/dev/null; then umount "$ro_dir"; return 1; fi
+  ln -sfn "$ro_dir" "$ro_link"
 }
 
 case "$action" in
@@ -34,6 +47,11 @@ case "$action" in
     fi
     ln -sfn "$dir" "$link" || exit 1
     echo "drive $letter: is a 1 MiB tmpfs at $dir"
+    if read_only_drive; then
+      echo "drive r: is read-only at $ro_dir"
+    else
+      echo "cannot bind-mount read-only here: drive r: not set up, its tests will skip"
+    fi
     ;;
   cleanup)
     release

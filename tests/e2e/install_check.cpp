@@ -21,10 +21,16 @@ std::vector<std::string> expected_fresh_journal(const std::string& installed) {
       "\\Quasarine II.lnk", "\\Uninstall Quasarine.lnk", "\\uninst\\log_inst.dat",
   };
   std::vector<std::string> lines;
-  for (const char* folder : folders) lines.push_back("DIR:" + installed + folder);
+  for (const char* folder : folders) {
+    lines.push_back("DIR:" + installed + folder);
+    // The write probe made the installation folder and left its record.
+    if (*folder == '\0') lines.push_back(probe_record(installed));
+  }
   for (const char* file : files) lines.push_back("FILE:" + installed + file);
   return lines;
 }
+
+std::string probe_record(const std::string& installed) { return installed + "\\del_me_874bvgj345t87gd3z.txt"; }
 
 void expect_same_files(const std::string& payload, const std::string& installed,
                        const std::vector<std::string>& added) {

@@ -13,9 +13,13 @@ inline const std::vector<std::string> installation_adds = {"Quasarine II.lnk", "
                                                           "uninst\\log_inst.dat"};
 
 // log_inst.dat of a fresh installation into installed (no trailing "\") with
-// -M -R: every folder, then every file in the payload's order, the two links
-// in the installation folder, then the file itself.
+// -M -R: the installation folder and the write probe's untagged record, every
+// other folder, then every file in the payload's order, the two links in the
+// installation folder, then the file itself.
 std::vector<std::string> expected_fresh_journal(const std::string& installed);
+
+// The untagged record a successful write probe leaves.
+std::string probe_record(const std::string& installed);
 
 // Compares the trees file by file (names, sizes, bytes); extra names under
 // installed that the installation adds itself are listed in added.

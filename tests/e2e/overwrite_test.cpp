@@ -10,6 +10,7 @@
 namespace {
 
 constexpr DWORD exit_failed_kept = 6;
+constexpr DWORD exit_paths_unusable = 4;
 
 class ExistingFiles : public ::testing::Test {
  protected:
@@ -91,6 +92,18 @@ TEST(FullDisk, SetupReportsAFailedInstallationNotASuccess) {
   EXPECT_EQ(r.exit_code, exit_failed_kept);
   EXPECT_TRUE(r.boxes.empty()) << r.log;
   remove_tree(std::string("Q:\\") + product_folder);
+}
+
+// A drive that cannot be written: refused by the write probe, nothing left.
+TEST(FullDisk, AReadOnlyDriveIsRefusedBeforeAnythingIsWritten) {
+  if (!folder_exists("R:\\existing")) GTEST_SKIP() << "drive R: is not set up (the fixture needs root)";
+  for (const char* base : {"R:\\", "R:\\existing", "R:\\new\\deeper"}) {
+    const SetupRun r = run_setup(e2e_program("e2e_setup"), {"-G", "-M", "-R", std::string("-P") + base});
+    ASSERT_TRUE(r.finished) << r.log;
+    EXPECT_EQ(r.exit_code, exit_paths_unusable) << base;
+    EXPECT_TRUE(r.boxes.empty()) << r.log;
+  }
+  EXPECT_EQ(list_tree("R:\\"), std::vector<std::string>{"existing\\"});
 }
 
 }  // namespace

@@ -65,8 +65,9 @@ TEST_F(SilentInstall, SecondInstallationAppendsItsRecordsToTheSameJournal) {
   ASSERT_TRUE(second.finished) << second.log;
   EXPECT_EQ(second.exit_code, 0u) << second.log;
 
-  // The folders exist already: the second run journals only its files.
+  // The folders exist already: the second run journals its probe and its files.
   std::vector<std::string> expected = expected_fresh_journal(installed());
+  expected.push_back(probe_record(installed()));
   for (const std::string& line : expected_fresh_journal(installed())) {
     if (line.rfind("FILE:", 0) == 0) expected.push_back(line);
   }
@@ -132,3 +133,51 @@ TEST_F(SilentInstall, BackupFolderTooLongIsRefusedNotCut) {
 }
 
 }  // namespace
+
+// Folders a silent run cannot use are refused before anything is written:
+// exit 4, no message, nothing on disk.
+TEST(SilentInstallRefusal, UnusableFoldersAreRefusedBeforeAnythingIsWritten) {
+  TempDir target;
+  ASSERT_TRUE(write_file(target / "file.txt", "a file, not a folder"));
+  const struct {
+    const char* why;
+    std::string folder;
+  } cases[] = {
+      {"a file", target / "file.txt"},
+      {"a network path", "\\\\server\\share"},
+      {"a device", "NUL"},
+      {"relative", "Games"},
+      {"a device name inside", target / "com1"},
+      {"a stray quote", target / "My Games\""},
+  };
+  for (const auto& c : cases) {
+    const SetupRun r = run_setup(e2e_program("e2e_setup"), {"-G", "-M", "-R", "-P" + c.folder});
+    ASSERT_TRUE(r.finished) << c.why << "\n" << r.log;
+    EXPECT_EQ(r.exit_code, exit_paths_unusable) << c.why;
+    EXPECT_TRUE(r.boxes.empty()) << c.why << "\n" << r.log;
+    EXPECT_EQ(list_tree(target.path()), std::vector<std::string>{"file.txt"}) << c.why;
+  }
+  EXPECT_FALSE(folder_exists("Games"));
+}
+
+TEST(SilentInstallRefusal, AFolderWithARenameQueuedForTheNextRebootIsRefused) {
+  TempDir target;
+  // The queued name spells the folder in lower case, as Windows may.
+  std::string lower = target / product_folder;
+  CharLowerBuffA(lower.data(), static_cast<DWORD>(lower.size()));
+  const std::string value = "\\??\\" + lower + "\\readme.txt" + std::string(2, '\0');
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Session Manager", 0, nullptr, 0,
+                            KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExA(key, "PendingFileRenameOperations", 0, REG_MULTI_SZ,
+                           reinterpret_cast<const BYTE*>(value.data()), static_cast<DWORD>(value.size())),
+            ERROR_SUCCESS);
+  const SetupRun r = run_setup(e2e_program("e2e_setup"), {"-G", "-M", "-R", "-P" + target.path()});
+  RegDeleteValueA(key, "PendingFileRenameOperations");
+  RegCloseKey(key);
+  ASSERT_TRUE(r.finished) << r.log;
+  EXPECT_EQ(r.exit_code, exit_paths_unusable);
+  EXPECT_TRUE(r.boxes.empty()) << r.log;
+  EXPECT_TRUE(list_tree(target.path()).empty());
+}

@@ -1,0 +1,51 @@
+#include "system/path_checks.h"
+
+#include "core/paths.h"
+#include "core/short_string.h"
+
+namespace {
+
+bool is_drive_letter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+char fold(std::uint8_t c) { return static_cast<char>(c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c); }
+
+}  // namespace
+
+FolderForm folder_form(std::string_view folder) {
+  if (folder.empty()) return FolderForm::empty;
+  if (!fits_short(folder)) return FolderForm::too_long;
+  if (folder.size() >= 2 && (folder[0] == '\\' || folder[0] == '/') && (folder[1] == '\\' || folder[1] == '/')) {
+    return FolderForm::network;
+  }
+  if (folder.size() < 3 || !is_drive_letter(folder[0]) || folder[1] != ':' || (folder[2] != '\\' && folder[2] != '/')) {
+    return FolderForm::relative;
+  }
+  std::string_view rest = folder.substr(3);
+  if (!rest.empty() && (rest.back() == '\\' || rest.back() == '/')) rest.remove_suffix(1);
+  // The drive's root itself is a usable folder; anything below it must be
+  // names Windows can hold.
+  if (!rest.empty() && !is_contained_name(rest)) return FolderForm::bad_name;
+  return FolderForm::usable;
+}
+
+bool pending_operations_mention(const std::uint8_t* data, std::size_t size, std::string_view path) {
+  if (!path.empty() && path.back() == '\\') path.remove_suffix(1);
+  if (path.empty() || size < path.size()) return false;
+  bool found = false;
+  for (std::size_t i = 0; i + path.size() <= size; ++i) {
+    std::size_t k = 0;
+    while (k < path.size() && data[i + k] != 0 &&
+           fold(data[i + k]) == fold(static_cast<std::uint8_t>(path[k]))) {
+      ++k;
+    }
+    found = found || k == path.size();
+  }
+  return found;
+}
+
+std::string probe_name(int attempt) {
+  if (attempt == 0) return probe_file_name;
+  std::string name = probe_file_name;
+  name.insert(name.size() - 4, "_" + std::to_string(attempt + 1));
+  return name;
+}

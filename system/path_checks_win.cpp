@@ -1,0 +1,83 @@
+#include "system/path_checks_win.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <vector>
+
+#include "core/folders.h"
+#include "core/paths.h"
+#include "core/settings.h"
+#include "core/short_string.h"
+#include "engine/journal.h"
+
+namespace {
+
+constexpr const char* session_manager_key = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
+constexpr const char* pending_value = "PendingFileRenameOperations";
+
+// Removes the folders whose "DIR:" records follow the first `keep` records,
+// deepest first, and leaves the journal with those first records only.
+void drop_records_after(Tstring_writer& journal, std::size_t keep) {
+  const std::vector<std::string> records = read_records(journal);
+  for (std::size_t i = records.size(); i-- > keep;) {
+    if (has_prefix(records[i], record::dir)) RemoveDirectoryA(records[i].substr(record::dir.size()).c_str());
+  }
+  journal.init();
+  for (std::size_t i = 0; i < keep && i < records.size(); ++i) journal.add(records[i]);
+}
+
+}  // namespace
+
+bool has_pending_rename(const ShellRegistry& registry, const std::string& path) {
+  std::string folder = path;
+  strip_trailing_backslash(folder);
+  if (folder.empty()) return false;  // nothing to look for: the value is not read
+  DWORD type = 0;
+  DWORD size = 0;
+  registry.shell_get_value(HKEY_LOCAL_MACHINE, session_manager_key, pending_value, &type, nullptr, &size);
+  if (size == 0) return false;
+  // One byte more than the value, zero, so the data always ends in a zero
+  // byte without overwriting its last one.
+  std::vector<std::uint8_t> data(static_cast<std::size_t>(size) + 1, 0);
+  if (!registry.shell_get_value(HKEY_LOCAL_MACHINE, session_manager_key, pending_value, &type, data.data(), &size)) {
+    return false;  // gone, or grown since the size was asked
+  }
+  return pending_operations_mention(data.data(), size, folder);
+}
+
+bool probe_write(Tstring_writer& journal, const std::string& folder) {
+  const std::size_t before = read_records(journal).size();
+  // Folders are journaled without a trailing "", as extraction journals them.
+  std::string bare = folder;
+  strip_trailing_backslash(bare);
+  force_dirs_journaled(bare, journal);
+  for (int attempt = 0; attempt < probe_name_attempts; ++attempt) {
+    const std::string name = folder + probe_name(attempt);
+    if (!fits_short(name)) break;
+    const HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      // Only a name that is taken is worth another try.
+      if (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS) continue;
+      break;
+    }
+    CloseHandle(file);
+    DeleteFileA(name.c_str());
+    journal.add(name);
+    return true;
+  }
+  SetLastError(ERROR_SUCCESS);
+  drop_records_after(journal, before);
+  return false;
+}
+
+bool paths_usable(InstallerSettings& s, const ShellRegistry& registry) {
+  if (folder_form(s.install_dir) != FolderForm::usable) return false;
+  for (const std::string* menu : {&s.start_menu_dir, &s.uninstall_menu_dir}) {
+    if (!menu->empty() && folder_form(*menu) != FolderForm::usable) return false;
+  }
+  for (const std::string* folder : {&s.install_dir, &s.start_menu_dir, &s.uninstall_menu_dir}) {
+    if (has_pending_rename(registry, *folder)) return false;
+  }
+  return probe_write(s.journal, s.install_dir);
+}
