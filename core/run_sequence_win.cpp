@@ -23,6 +23,7 @@
 #include "system/default_paths.h"
 #include "system/shell_registry.h"
 #include "system/special_folders.h"
+#include "ui/setup_dialogs.h"
 #include "ui/strings.h"
 
 namespace {
@@ -66,11 +67,20 @@ class RunSequence {
     if (!s_.silent) show_message(s_, checksum_message, MB_OK | MB_ICONERROR);
   }
 
-  // Interactive runs get the path dialog once it exists; until then they
-  // complete the paths like a silent run but still ask their questions.
+  // A silent run completes the paths itself. An interactive one asks for the
+  // language (unless "-L" gave it), reloads the product texts in it and asks
+  // for the folders and options; leaving either dialog installs nothing.
   void choose_paths() {
-    complete_silent_paths(s_);
-    if (!paths_usable()) stop(exit_paths_unusable);
+    if (s_.silent) {
+      complete_silent_paths(s_);
+      if (!paths_usable()) stop(exit_paths_unusable);
+      return;
+    }
+    SetupDialogs dialogs(s_, registry_, logo_.get());
+    if (!s_.skip_language_dialog && !dialogs.choose_language()) return stop(exit_user_left);
+    load_product_texts(s_.language_offset);
+    s_.result_code = static_cast<std::int32_t>(dialogs.choose_paths());
+    if (s_.result_code < 0) stop(exit_user_left);
   }
 
   // Step 12 as far as it is built: the files, then the journal file and the
