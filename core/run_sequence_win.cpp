@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <optional>
 
 #include "core/exit_codes.h"
@@ -23,6 +24,7 @@
 #include "system/default_paths.h"
 #include "system/shell_registry.h"
 #include "system/special_folders.h"
+#include "ui/progress_window.h"
 #include "ui/setup_dialogs.h"
 #include "ui/strings.h"
 
@@ -80,7 +82,9 @@ class RunSequence {
     if (!s_.skip_language_dialog && !dialogs.choose_language()) return stop(exit_user_left);
     load_product_texts(s_.language_offset);
     s_.result_code = static_cast<std::int32_t>(dialogs.choose_paths());
-    if (s_.result_code < 0) stop(exit_user_left);
+    if (s_.result_code < 0) return stop(exit_user_left);
+    progress_ = std::make_unique<ProgressWindow>(s_, logo_.get());
+    s_.progress = progress_.get();
   }
 
   // Step 12 as far as it is built: the files, then the journal file and the
@@ -88,6 +92,7 @@ class RunSequence {
   // that the uninstaller can still remove what was written.
   void install() {
     s_.result_code = install_fileset(*payload_, s_.install_dir, s_.verify_files, s_);
+    end_progress();
     const bool failed = s_.result_code > 0;
     // Without its journal the installation cannot be uninstalled: not a success.
     const bool journal_written = write_journal_file(s_.journal, journal_file_path());
@@ -120,6 +125,11 @@ class RunSequence {
            record_fits(record::file, journal_file_path());
   }
 
+  void end_progress() {
+    s_.progress = nullptr;
+    progress_.reset();
+  }
+
   void load_logo() {
     logo_ = GdiObject<HBITMAP>(static_cast<HBITMAP>(
         LoadImageA(GetModuleHandleA(nullptr), LOGO_BITMAP_NAME, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
@@ -138,6 +148,7 @@ class RunSequence {
   const ShellRegistry& registry_;
   std::optional<FilesetView> payload_;
   GdiObject<HBITMAP> logo_;
+  std::unique_ptr<ProgressWindow> progress_;  // shown while an interactive run writes the files
   ExitCode exit_code_ = exit_success;
 };
 

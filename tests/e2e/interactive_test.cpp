@@ -285,8 +285,25 @@ TEST_F(Interactive, EnglishPathDialogCaptionsPreviewLocksRefusalsAndInstall) {
   RemoveDirectoryA((user_menu + "\\Games").c_str());
 }
 
-TEST_F(Interactive, GermanPathDialogBrowsesAndInstalls) {
-  start();
+// The progress window of this process, if one is shown.
+HWND progress_window(DWORD pid) {
+  HWND found = FindWindowExA(nullptr, nullptr, "SetupProgress", nullptr);
+  for (; found; found = FindWindowExA(nullptr, found, "SetupProgress", nullptr)) {
+    DWORD owner = 0;
+    GetWindowThreadProcessId(found, &owner);
+    if (owner == pid && IsWindowVisible(found)) return found;
+  }
+  return nullptr;
+}
+
+TEST_F(Interactive, GermanPathDialogBrowsesAndInstallsWithProgress) {
+  // An older uninstaller is there: the question comes while the files are written.
+  const std::string installed = target_ / "chosen\\Quasarine_II";
+  ASSERT_TRUE(CreateDirectoryA((target_ / "chosen").c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA(installed.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA((installed + "\\uninst").c_str(), nullptr));
+  ASSERT_TRUE(write_file(installed + "\\uninst\\uninstall.exe", "older"));
+  start({"-p" + (target_ / "saved")});
   const auto language = d_.wait_dialog(language_dialog_caption);
   ASSERT_TRUE(language) << d_.log().text();
   ASSERT_TRUE(d_.click(language->hwnd, 296));
@@ -299,7 +316,6 @@ TEST_F(Interactive, GermanPathDialogBrowsesAndInstalls) {
   set(304, product_folder);
 
   // Browse: a typed file name leaves its folder; Cancel leaves the field.
-  ASSERT_TRUE(CreateDirectoryA((target_ / "chosen").c_str(), nullptr));
   set(302, "unchanged");
   click(305);
   HWND browser = wait("PathSelect");
@@ -313,12 +329,20 @@ TEST_F(Interactive, GermanPathDialogBrowsesAndInstalls) {
   ASSERT_TRUE(d_.press(driver::read_dialog(browser), IDCANCEL));
   EXPECT_EQ(text(302), target_ / "chosen\\");
 
+  EXPECT_EQ(progress_window(process_.pid()), nullptr);
   click(320);
+  const auto question = d_.wait_dialog("Install failed");
+  ASSERT_TRUE(question) << d_.log().text();
+  HWND progress = progress_window(process_.pid());
+  ASSERT_NE(progress, nullptr);
+  EXPECT_EQ(driver::caption_of(progress), "Quasarine II - Installation");
+  ASSERT_TRUE(d_.press(*question, IDYES));
   const driver::ExitWatch end = finish();
   EXPECT_EQ(end.exit_code, 0u) << d_.log().text();
   ASSERT_FALSE(end.dialogs.empty());
   EXPECT_EQ(end.dialogs.back().message.rfind("Es wurden ", 0), 0u) << end.dialogs.back().message;
-  EXPECT_TRUE(file_exists(target_ / "chosen\\Quasarine_II\\exebin\\quasarine2.exe"));
+  EXPECT_TRUE(file_exists(installed + "\\exebin\\quasarine2.exe"));
+  EXPECT_NE(read_file(installed + "\\uninst\\uninstall.exe"), std::string("older"));
 }
 
 }  // namespace
