@@ -113,11 +113,15 @@ class DialogRun : public ControlView {
   }
 
   void start_language_dialog() {
-    begin_opening(language_dialog);
+    begin_opening();
     // The product's own name where the template holds the sample's.
     SetWindowTextA(window_, (d_.settings_.product_title + " - Installation - Select Language").c_str());
     SetDlgItemTextA(window_, logo_frame, d_.settings_.product_title.c_str());
-    SendDlgItemMessageA(window_, logo_image, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(d_.logo_));
+    // The control loaded its own copy of the logo from the template's text;
+    // that copy is handed back here and is ours to delete.
+    const auto own_copy = reinterpret_cast<HGDIOBJ>(
+        SendDlgItemMessageA(window_, logo_image, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(d_.logo_)));
+    if (own_copy && own_copy != d_.logo_) DeleteObject(own_copy);
     d_.model_.set_current_dialog(language_dialog);
     d_.model_.apply_start_values(*this, language_dialog);
     apply_captions();
@@ -125,7 +129,7 @@ class DialogRun : public ControlView {
   }
 
   void start_path_dialog() {
-    begin_opening(path_dialog);
+    begin_opening();
     SetWindowTextA(window_, (d_.settings_.product_title + " - Installation - Path Selection").c_str());
     d_.model_.set_current_dialog(path_dialog);
     d_.model_.apply_start_values(*this, path_dialog);
@@ -136,7 +140,8 @@ class DialogRun : public ControlView {
     suppressed_ = 0;
   }
 
-  void begin_opening(int) {
+  // No preview refresh until the start steps are done.
+  void begin_opening() {
     suppressed_ = 10;
     last_refresh_ = GetTickCount();
   }
