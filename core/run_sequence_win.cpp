@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <optional>
 
 #include "core/exit_codes.h"
@@ -21,11 +22,13 @@
 #include "resources/resource_ids.h"
 #include "system/com_init.h"
 #include "system/default_paths.h"
-#include "system/path_checks_win.h"
+#include "system/path_checks.h"
 #include "system/shell_registry.h"
 #include "system/shortcuts.h"
 #include "system/uninstall_registration.h"
 #include "system/special_folders.h"
+#include "ui/progress_window.h"
+#include "ui/setup_dialogs.h"
 #include "ui/strings.h"
 
 namespace {
@@ -69,11 +72,22 @@ class RunSequence {
     if (!s_.silent) show_message(s_, checksum_message, MB_OK | MB_ICONERROR);
   }
 
-  // Interactive runs get the path dialog once it exists; until then they
-  // complete the paths like a silent run but still ask their questions.
+  // A silent run completes the paths itself. An interactive one asks for the
+  // language (unless "-L" gave it), reloads the product texts in it and asks
+  // for the folders and options; leaving either dialog installs nothing.
   void choose_paths() {
-    complete_silent_paths(s_);
-    if (!paths_usable()) stop(exit_paths_unusable);
+    if (s_.silent) {
+      complete_silent_paths(s_);
+      if (!paths_usable()) stop(exit_paths_unusable);
+      return;
+    }
+    SetupDialogs dialogs(s_, registry_, logo_.get());
+    if (!s_.skip_language_dialog && !dialogs.choose_language()) return stop(exit_user_left);
+    load_product_texts(s_.language_offset);
+    s_.result_code = static_cast<std::int32_t>(dialogs.choose_paths());
+    if (s_.result_code < 0) return stop(exit_user_left);
+    progress_ = std::make_unique<ProgressWindow>(s_, logo_.get());
+    s_.progress = progress_.get();
   }
 
   // Step 12 as far as it is built: the files, then the shortcuts, the
@@ -82,6 +96,7 @@ class RunSequence {
   // remove what was written.
   void install() {
     s_.result_code = install_fileset(*payload_, s_.install_dir, s_.verify_files, s_);
+    end_progress();
     const bool failed = s_.result_code > 0;
     finish_installation();
     // Without its journal the installation cannot be uninstalled: not a success.
@@ -101,10 +116,7 @@ class RunSequence {
 
   // Not cut to 255 characters: write_journal_file refuses a path whose record
   // would not fit rather than write the file somewhere else.
-  std::string journal_file_path() const {
-    const std::string uninstaller = join_path(s_.install_dir, s_.uninstaller_path);
-    return join_path(parent_dir(uninstaller), journal_file_name);
-  }
+  std::string journal_file_path() const { return ::journal_file_path(s_); }
 
   void report_success() const {
     const std::int32_t files = count_records(s_.journal).files;
@@ -112,15 +124,16 @@ class RunSequence {
                       MB_OK | MB_ICONINFORMATION);
   }
 
-  bool paths_usable() const {
-    // A folder beyond 255 characters would be cut, and the cut path names
-    // another folder: refuse it rather than install there. The journal file
-    // is checked now too: found too long only after the files were written,
-    // it would leave an installation that cannot be uninstalled. The system's
-    // checks (form, queued operations, the write probe) come last, since the
-    // probe makes the installation folder.
-    return !s_.install_dir.empty() && fits_short(s_.install_dir) && fits_short(s_.backup_base_dir) &&
-           record_fits(record::file, journal_file_path()) && ::paths_usable(s_, registry_);
+  // A folder beyond 255 characters would be cut, and the cut path names
+  // another folder: refuse it rather than install there. The journal file is
+  // checked now too: found too long only after the files were written, it
+  // would leave an installation that cannot be uninstalled. The write probe
+  // comes last, since it makes the installation folder.
+  bool paths_usable() { return ::paths_usable(s_, registry_); }
+
+  void end_progress() {
+    s_.progress = nullptr;
+    progress_.reset();
   }
 
   void load_logo() {
@@ -141,6 +154,7 @@ class RunSequence {
   const ShellRegistry& registry_;
   std::optional<FilesetView> payload_;
   GdiObject<HBITMAP> logo_;
+  std::unique_ptr<ProgressWindow> progress_;  // shown while an interactive run writes the files
   ExitCode exit_code_ = exit_success;
 };
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "core/progress_sink.h"
 #include "engine/journal.h"
 
 constexpr std::int32_t language_english = 0;
@@ -85,6 +86,7 @@ struct InstallerSettings {
   FolderTable folders;
 
   Tstring_writer journal;
+  ProgressSink* progress = nullptr;  // an interactive run's progress display while files are written
 
   bool german() const { return language_offset == language_german; }
 };

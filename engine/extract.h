@@ -37,7 +37,8 @@ std::int32_t verify_fileset(const FilesetView& fileset, const std::string& desti
 // True when the file at path has exactly size bytes, equal to expected.
 bool verify_file(const std::string& path, std::int32_t size, const std::uint8_t* expected);
 
-// Called before each file's contents are written; a place for a progress
-// display, which this program does not have.
-void progress_hook(std::int32_t index, std::int32_t count, std::int32_t size, const std::string& destination,
-                   const std::string& name, std::int32_t data_length, std::uint32_t offset);
+// Called before each file's contents are written; tells the settings'
+// progress sink, when the run has one, how far the payload's data got.
+void progress_hook(InstallerSettings& settings, std::int32_t index, std::int32_t count, std::int32_t size,
+                   const std::string& destination, const std::string& name, std::int32_t data_length,
+                   std::uint32_t offset);

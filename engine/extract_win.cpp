@@ -72,7 +72,7 @@ class Extraction {
   bool write_whole(const Tpayload_entry& entry, const std::string& path) {
     Tfilecopystream sink;
     if (!sink.create_file(path, s_.journal)) return false;
-    progress_hook(entry.index, fileset_.count(), entry.size, destination_, entry.name, fileset_.data_length(),
+    progress_hook(s_, entry.index, fileset_.count(), entry.size, destination_, entry.name, fileset_.data_length(),
                   entry.data_offset);
     Tfilecopystream source;
     source.attach_memory(entry.data, entry.size);
@@ -99,5 +99,7 @@ std::int32_t extract_fileset(const FilesetView& fileset, const std::string& dest
   return Extraction(fileset, destination, settings).run();
 }
 
-void progress_hook(std::int32_t, std::int32_t, std::int32_t, const std::string&, const std::string&, std::int32_t,
-                   std::uint32_t) {}
+void progress_hook(InstallerSettings& settings, std::int32_t, std::int32_t, std::int32_t, const std::string&,
+                   const std::string& name, std::int32_t data_length, std::uint32_t offset) {
+  if (settings.progress) settings.progress->file_started(name, offset, static_cast<std::uint32_t>(data_length));
+}

@@ -1,7 +1,10 @@
 #include "system/path_checks.h"
 
 #include "core/paths.h"
+#include "core/settings.h"
 #include "core/short_string.h"
+#include "engine/journal.h"
+#include "engine/journal_file.h"
 
 namespace {
 
@@ -26,6 +29,18 @@ FolderForm folder_form(std::string_view folder) {
   // names Windows can hold.
   if (!rest.empty() && !is_contained_name(rest)) return FolderForm::bad_name;
   return FolderForm::usable;
+}
+
+std::string journal_file_path(const InstallerSettings& s) {
+  return join_path(parent_dir(join_path(s.install_dir, s.uninstaller_path)), journal_file_name);
+}
+
+bool install_paths_fit(const InstallerSettings& s, std::string_view folder_name) {
+  if (folder_name.empty() || folder_form(s.install_dir) != FolderForm::usable) return false;
+  for (const std::string* menu : {&s.start_menu_dir, &s.uninstall_menu_dir}) {
+    if (!menu->empty() && folder_form(*menu) != FolderForm::usable) return false;
+  }
+  return fits_short(s.backup_base_dir) && record_fits(record::file, journal_file_path(s));
 }
 
 bool pending_operations_mention(const std::uint8_t* data, std::size_t size, std::string_view path) {

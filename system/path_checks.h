@@ -1,14 +1,30 @@
 #pragma once
-// Whether chosen folders can be used, checked before anything is written: a
-// folder must be a plain absolute folder name, must not be touched by a file
-// operation the system has queued for the next reboot (it would rename or
-// delete what is installed), and the installation folder must take a new
-// file. The form and queue checks need no Windows and are tested natively.
+// Whether chosen folders can be used, checked before anything is written.
+// A folder must be a plain absolute folder name; no file operation that the
+// system has queued for the next reboot may name it (it would rename or
+// delete what is installed); and the installation folder must take a new
+// file. The checks on names and on the queued operations' bytes need no
+// Windows and are tested natively; the rest is in path_checks_win.cpp.
+//
+// The path dialog asks them in this order when OK is pressed and turns each
+// "no" into its own message:
+//
+//   install_paths_fit        M6 (names that cannot be used at all)
+//   has_pending_rename       installation folder: M2; start-menu folders: M3
+//   existing_installation    start-menu folder only: M4; both: M5
+//   install_dir_usable       M6 (the write probe)
+//
+// (M1, options that differ from what the dialog shows, is the dialog's own.)
+// A silent run asks paths_usable, which runs the same checks without asking.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+struct InstallerSettings;
+class ShellRegistry;
+class Tstring_writer;
 
 // What is wrong with a folder's form, before the file system is asked.
 enum class FolderForm {
@@ -20,6 +36,16 @@ enum class FolderForm {
   too_long,   // over 255 characters
 };
 FolderForm folder_form(std::string_view folder);
+
+// The journal file's path: next to the uninstaller below install_dir.
+std::string journal_file_path(const InstallerSettings& settings);
+
+// What can be told from the names alone: the installation folder and each
+// start-menu folder that is set have a usable form, the installation folder
+// has a folder name below its base (folder_name, the dialog's second field,
+// is not empty), and every composed path and the journal file's record fit in
+// 255 characters, so nothing would be cut into another path.
+bool install_paths_fit(const InstallerSettings& settings, std::string_view folder_name);
 
 // True when path, without one trailing "\", occurs in the raw bytes of the
 // queued operations (REG_MULTI_SZ, not split, prefixes such as \??\ kept):
@@ -33,3 +59,33 @@ constexpr const char* probe_file_name = "del_me_874bvgj345t87gd3z.txt";
 // The n-th name tried (0: the plain name, then "del_me_874bvgj345t87gd3z_2.txt"...).
 std::string probe_name(int attempt);
 constexpr int probe_name_attempts = 16;
+
+// --- asking the system (path_checks_win.cpp) ---------------------------------
+
+// True when the system has queued a rename or deletion for the next reboot
+// that names the folder (see pending_operations_mention). Missing registry
+// functions or value: false.
+bool has_pending_rename(const ShellRegistry& registry, const std::string& path);
+
+enum class ExistingInstallation {
+  none,             // the uninstall start-menu folder does not exist
+  start_menu_only,  // it exists, the installation folder does not
+  both,             // both exist
+};
+ExistingInstallation existing_installation(const InstallerSettings& settings);
+
+// Makes the folder (ending in "\") and its missing parents with journaled
+// "DIR:" records, creates a probe file of a name that does not exist yet and
+// deletes it again. On success the probe file's path goes into the journal as
+// an untagged record (the game's uninstaller expects it); on failure the
+// folders it made are removed again and their records dropped, so nothing of
+// the probe remains. A file that exists is never touched.
+bool probe_write(Tstring_writer& journal, const std::string& folder);
+
+// install_paths_fit, then the write probe in the installation folder.
+bool install_dir_usable(InstallerSettings& settings, std::string_view folder_name);
+
+// The whole check of a silent run's folders, before anything else is written:
+// the names, queued operations for any of the folders (each start-menu folder
+// that is set, on its own), and the write probe.
+bool paths_usable(InstallerSettings& settings, const ShellRegistry& registry);

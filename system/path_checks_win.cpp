@@ -1,4 +1,4 @@
-#include "system/path_checks_win.h"
+#include "system/path_checks.h"
 
 #include <windows.h>
 
@@ -10,6 +10,7 @@
 #include "core/settings.h"
 #include "core/short_string.h"
 #include "engine/journal.h"
+#include "system/shell_registry.h"
 
 namespace {
 
@@ -25,6 +26,11 @@ void drop_records_after(Tstring_writer& journal, std::size_t keep) {
   }
   journal.init();
   for (std::size_t i = 0; i < keep && i < records.size(); ++i) journal.add(records[i]);
+}
+
+bool exists(std::string path) {
+  strip_trailing_backslash(path);
+  return !path.empty() && GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 }  // namespace
@@ -71,11 +77,17 @@ bool probe_write(Tstring_writer& journal, const std::string& folder) {
   return false;
 }
 
+ExistingInstallation existing_installation(const InstallerSettings& s) {
+  if (!exists(s.uninstall_menu_dir)) return ExistingInstallation::none;
+  return exists(s.install_dir) ? ExistingInstallation::both : ExistingInstallation::start_menu_only;
+}
+
+bool install_dir_usable(InstallerSettings& s, std::string_view folder_name) {
+  return install_paths_fit(s, folder_name) && probe_write(s.journal, s.install_dir);
+}
+
 bool paths_usable(InstallerSettings& s, const ShellRegistry& registry) {
-  if (folder_form(s.install_dir) != FolderForm::usable) return false;
-  for (const std::string* menu : {&s.start_menu_dir, &s.uninstall_menu_dir}) {
-    if (!menu->empty() && folder_form(*menu) != FolderForm::usable) return false;
-  }
+  if (!install_paths_fit(s, s.product_folder)) return false;
   for (const std::string* folder : {&s.install_dir, &s.start_menu_dir, &s.uninstall_menu_dir}) {
     if (has_pending_rename(registry, *folder)) return false;
   }

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "core/settings.h"
+
 TEST(PathChecksTest, FolderForms) {
   const struct {
     const char* folder;
@@ -61,4 +63,28 @@ TEST(PathChecksTest, PendingOperationsAreSearchedAsBytes) {
   EXPECT_TRUE(pending_operations_mention(reinterpret_cast<const std::uint8_t*>(unterminated.data()),
                                          unterminated.size(), "C:\\Games\\"));
   EXPECT_FALSE(pending_operations_mention(nullptr, 0, "C:\\Games\\"));
+}
+
+TEST(PathChecksTest, OnlyAbsoluteNamedFoldersThatFitAreUsable) {
+  InstallerSettings s;
+  s.uninstaller_path = "\\uninst\\uninstall.exe";
+  const auto usable = [&s](const std::string& dir, const std::string& name) {
+    s.install_dir = dir;
+    return install_paths_fit(s, name);
+  };
+  EXPECT_TRUE(usable("C:\\Games\\Quasarine_II\\", "Quasarine_II"));
+  EXPECT_FALSE(usable("\\\\server\\share\\Quasarine_II\\", "Quasarine_II"));
+  EXPECT_FALSE(usable("C:\\Games\\", ""));  // the folder name was cleared
+  EXPECT_FALSE(usable("Games\\Quasarine_II\\", "Quasarine_II"));
+  EXPECT_FALSE(usable("", "Quasarine_II"));
+  // The journal file's record would pass 255 characters.
+  EXPECT_FALSE(usable("C:\\" + std::string(230, 'g') + "\\", "g"));
+  EXPECT_EQ(journal_file_path(s), "C:\\" + std::string(230, 'g') + "\\uninst\\log_inst.dat");
+  s.install_dir = "C:\\Games\\Quasarine_II\\";
+  s.start_menu_dir = "C:\\" + std::string(260, 's');
+  EXPECT_FALSE(install_paths_fit(s, "Quasarine_II"));
+  s.start_menu_dir = "C:\\Start\\nul\\";  // each start-menu folder that is set, on its own
+  EXPECT_FALSE(install_paths_fit(s, "Quasarine_II"));
+  s.start_menu_dir.clear();
+  EXPECT_TRUE(install_paths_fit(s, "Quasarine_II"));
 }

@@ -1,4 +1,6 @@
-#include "system/path_checks_win.h"
+#include "system/path_checks.h"
+
+#include "system/shell_registry.h"
 
 #include <gtest/gtest.h>
 

@@ -226,6 +226,45 @@ std::optional<int> check_state(HWND dialog, int id) {
   return static_cast<int>(state);
 }
 
+std::optional<std::vector<std::string>> combo_items(HWND dialog, int id) {
+  HWND control = GetDlgItem(dialog, id);
+  LRESULT count = 0;
+  if (!control || !send_sync(control, CB_GETCOUNT, 0, 0, &count) || count < 0) return std::nullopt;
+  std::vector<std::string> items;
+  for (LRESULT i = 0; i < count; ++i) {
+    // Read as UTF-16: Wine hands another process's entries over in UTF-16
+    // even to CB_GETLBTEXT of the ANSI interface.
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(control, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0, SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                             &length) ||
+        static_cast<LRESULT>(length) < 0) {
+      return std::nullopt;
+    }
+    std::wstring wide(static_cast<size_t>(length) + 1, L'\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(control, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&wide[0]),
+                             SMTO_ABORTIFHUNG, kSendTimeoutMs, &copied) ||
+        static_cast<LRESULT>(copied) < 0) {
+      return std::nullopt;
+    }
+    wide.resize(static_cast<size_t>(copied));
+    std::string text(wide.size() * 2 + 1, '\0');
+    const int n = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), static_cast<int>(wide.size()), &text[0],
+                                      static_cast<int>(text.size()), nullptr, nullptr);
+    text.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    items.push_back(text);
+  }
+  return items;
+}
+
+bool set_button_type(HWND dialog, int id, LONG type) {
+  HWND control = GetDlgItem(dialog, id);
+  if (!control) return false;
+  const LONG style = GetWindowLongA(control, GWL_STYLE);
+  SetLastError(0);
+  return SetWindowLongA(control, GWL_STYLE, (style & ~BS_TYPEMASK) | type) != 0 || GetLastError() == 0;
+}
+
 std::optional<int> select_combo_entry(HWND dialog, int id, const std::string& text) {
   HWND control = usable_control(dialog, id);
   LRESULT index = CB_ERR;

@@ -64,6 +64,13 @@ std::optional<int> check_state(HWND dialog, int id);  // BST_UNCHECKED, BST_CHEC
 // CBN_SELCHANGE; gives the selected index.
 std::optional<int> select_combo_entry(HWND dialog, int id, const std::string& text);
 
+// The entries of a combo box in list order (CB_GETLBTEXT).
+std::optional<std::vector<std::string>> combo_items(HWND dialog, int id);
+// Changes the type of a button (BS_PUSHBUTTON, BS_AUTO3STATE, ...). A check
+// box made a push button keeps no check mark: what it shows then differs from
+// what the program set, as with a faulty control.
+bool set_button_type(HWND dialog, int id, LONG type);
+
 // How far a click got when the call returned.
 enum class Delivery {
   failed,   // no such control, or the target is gone

@@ -90,6 +90,7 @@ check "english: NoModify" "$(reg_value "$key" NoModify)" 0x1
 check "english: listed by the system's uninstaller" \
   "$(wine uninstaller --list 2>/dev/null | tr -d '\r' | grep -cxF "$key|||Quasarine II")" 1
 english_key=$key english_links=$links
+english_dirs=$(records '^DIR:' | sed 's/^DIR://' | grep -vF 'C:\e2e-finishing' | tac)
 
 # --- German, no data sharing, no start menu, no registry ----------------------
 install german -L1000 -S -M -R
@@ -103,6 +104,7 @@ check "german -R: no APP record" "$(records '^APP:')" ""
 wine reg delete "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$english_key" /f $(wine_reg_view) >/dev/null 2>&1
 check "the entry is gone after removal" "$(reg_value "$english_key" DisplayName)" ""
 while IFS= read -r link; do rm -f "$(unix_path "$link")"; done <<<"$english_links"
+while IFS= read -r folder; do [ -z "$folder" ] || rmdir "$(unix_path "$folder")" 2>/dev/null; done <<<"$english_dirs"
 rm -rf "$(unix_path 'C:\e2e-finishing')"
 
 echo "finishing: $((checks - failures)) passed, $failures failed"

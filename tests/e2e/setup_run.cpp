@@ -5,7 +5,8 @@
 
 std::string e2e_program(const std::string& name) { return std::string(e2e_bin_dir) + "\\" + name + ".exe"; }
 
-SetupRun run_setup(const std::string& program, const std::vector<std::string>& args, DWORD timeout_ms) {
+SetupRun run_setup(const std::string& program, const std::vector<std::string>& args, DWORD timeout_ms,
+                   const DialogAnswer& answer) {
   std::string command = driver::quote_arg(program);
   for (const std::string& arg : args) command += " " + driver::quote_arg(arg);
 
@@ -17,7 +18,8 @@ SetupRun run_setup(const std::string& program, const std::vector<std::string>& a
   }
   driver::Driver d;
   d.set_process(process.pid());
-  const driver::ExitWatch watch = d.wait_for_exit(process, timeout_ms, [&d](const driver::Dialog& box) {
+  const driver::ExitWatch watch = d.wait_for_exit(process, timeout_ms, [&d, &answer](const driver::Dialog& box) {
+    if (answer && answer(d, box)) return;
     if (box.buttons.empty()) {
       d.close(box.hwnd);
     } else {
@@ -50,4 +52,13 @@ int file_records(const std::vector<std::string>& lines) {
   int n = 0;
   for (const std::string& line : lines) n += line.rfind("FILE:", 0) == 0 ? 1 : 0;
   return n;
+}
+
+DialogAnswer install_into(const std::string& base) {
+  return [base](driver::Driver& d, const driver::Dialog& dialog) {
+    if (dialog.caption != path_dialog_caption) return false;
+    d.set_text(dialog.hwnd, 302, base);
+    d.click(dialog.hwnd, 320);
+    return true;
+  };
 }

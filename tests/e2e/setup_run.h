@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,9 +20,20 @@ struct SetupRun {
 // The path of a setup program in the tests' build folder ("e2e_setup" ...).
 std::string e2e_program(const std::string& name);
 
+// Answers a dialog the test knows; false leaves it to the default answer.
+using DialogAnswer = std::function<bool(driver::Driver&, const driver::Dialog&)>;
+
 // Starts the program with the arguments and answers every box with its first
 // button, the default one; a box that has none is closed.
-SetupRun run_setup(const std::string& program, const std::vector<std::string>& args, DWORD timeout_ms = 60000);
+SetupRun run_setup(const std::string& program, const std::vector<std::string>& args, DWORD timeout_ms = 60000,
+                   const DialogAnswer& answer = {});
+
+// The sample's dialogs.
+constexpr const char* language_dialog_caption = "Quasarine II - Installation - Select Language";
+constexpr const char* path_dialog_caption = "Quasarine II - Installation - Path Selection";
+
+// Answers the path dialog with this base folder and OK, as a user would.
+DialogAnswer install_into(const std::string& base);
 
 // The lines of log_inst.dat: split at CR LF; a line break of another form
 // stays inside the line, so that it shows as a difference.

@@ -1,0 +1,38 @@
+#pragma once
+// The small window an interactive run shows while the files are written: the
+// file being written, a bar over the bytes and the logo, in the chosen
+// language. It is redrawn at most every 50 ms, so that it costs the
+// installation nothing measurable, and it goes away when the object ends.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+
+#include "core/progress_sink.h"
+
+struct InstallerSettings;
+
+class ProgressWindow : public ProgressSink {
+ public:
+  // Shows the window; the logo is borrowed.
+  ProgressWindow(const InstallerSettings& settings, HBITMAP logo);
+  ~ProgressWindow() override;
+  ProgressWindow(const ProgressWindow&) = delete;
+  ProgressWindow& operator=(const ProgressWindow&) = delete;
+
+  void file_started(const std::string& name, std::uint64_t bytes_before, std::uint64_t bytes_total) override;
+
+ private:
+  static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
+  void paint(HDC dc) const;
+  void redraw();
+
+  HWND window_ = nullptr;
+  HBITMAP logo_;
+  std::string label_;  // "Installing" in the chosen language
+  std::string file_;
+  std::uint64_t done_ = 0;
+  std::uint64_t total_ = 0;
+  DWORD last_draw_ = 0;
+};

@@ -1,0 +1,43 @@
+#pragma once
+// The interactive run's two dialogs: the language dialog (template 276) and
+// the path dialog (template 299). Both run through one dialog procedure,
+// driven by the tables of resources/gui.rc and the option model.
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "ui/gui_resources.h"
+#include "ui/gui_tables.h"
+#include "ui/option_model.h"
+
+struct InstallerSettings;
+class ShellRegistry;
+
+class SetupDialogs {
+ public:
+  // Loads the tables for the settings' administrator level and the colours.
+  // The logo is borrowed; the run sequence owns it.
+  SetupDialogs(InstallerSettings& settings, const ShellRegistry& registry, HBITMAP logo);
+  SetupDialogs(const SetupDialogs&) = delete;
+  SetupDialogs& operator=(const SetupDialogs&) = delete;
+
+  // Shows the language dialog; true when a language was chosen, which is
+  // then in language_offset. False for "Exit", the close button or a dialog
+  // that could not be shown.
+  bool choose_language();
+
+  // Shows the path dialog with the texts of the chosen language. 320 (OK)
+  // when the folders and options were accepted and stored in the settings;
+  // negative when the user closed it or it could not be shown.
+  INT_PTR choose_paths();
+
+ private:
+  friend class DialogRun;
+  InstallerSettings& settings_;
+  const ShellRegistry& registry_;
+  HBITMAP logo_;
+  GuiTables tables_;
+  DialogColours colours_;
+  OptionModel model_;
+};
