@@ -6,6 +6,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "core/name_case.h"
 #include "core/paths.h"
 #include "core/short_string.h"
 #include "payload/fileset_format.h"
@@ -14,22 +15,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// Upper-cases the ASCII and Windows-1252 letters that have a case pair, the
-// way Windows compares file names.
-std::string fold_cp1252_case(std::string_view name) {
-  std::string folded(name);
-  for (char& c : folded) {
-    const auto b = static_cast<unsigned char>(c);
-    unsigned char upper = b;
-    if (b >= 'a' && b <= 'z') upper = static_cast<unsigned char>(b - 32);
-    else if (b == 0x9A || b == 0x9C || b == 0x9E) upper = static_cast<unsigned char>(b - 16);  // š œ ž
-    else if (b == 0xFF) upper = 0x9F;                                                           // ÿ
-    else if (b >= 0xE0 && b <= 0xFE && b != 0xF7) upper = static_cast<unsigned char>(b - 32);   // à..þ, not ÷
-    c = static_cast<char>(upper);
-  }
-  return folded;
-}
 
 class Scanner {
  public:
@@ -117,7 +102,7 @@ class Scanner {
 
   // Windows would see names that differ only in letter case as one file.
   bool claim_name(const fs::path& source, const std::string& name) {
-    const auto [it, inserted] = seen_.emplace(fold_cp1252_case(name), source);
+    const auto [it, inserted] = seen_.emplace(fold_name_case(name), source);
     if (inserted) return true;
     return refuse(source, "differs only in letter case from '" + it->second.string() + "'");
   }
