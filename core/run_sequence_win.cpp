@@ -14,6 +14,7 @@
 #include "core/short_string.h"
 #include "core/silent_paths.h"
 #include "engine/extract.h"
+#include "engine/install_plan.h"
 #include "engine/journal.h"
 #include "engine/journal_file.h"
 #include "payload/digest.h"
@@ -26,6 +27,9 @@
 #include "ui/strings.h"
 
 namespace {
+
+// The uninstaller's path among the seven product texts.
+constexpr int uninstaller_text = 2;
 
 class RunSequence {
  public:
@@ -60,10 +64,27 @@ class RunSequence {
     s_.abort = true;
   }
 
+  // Every byte of the payload and every entry's place are checked before
+  // anything is written; a container that would not install whole is
+  // damaged as far as the user can tell.
   void check_payload() {
-    if (verify_payload(checksum_, payload_)) return;
+    PayloadCheck check = load_payload(checksum_);
+    payload_ = std::move(check.payload);
+    if (payload_ && plan_installation()) return;
     stop(exit_payload_invalid);
     if (!s_.silent) show_message(s_, checksum_message, MB_OK | MB_ICONERROR);
+  }
+
+  // The journal file goes next to the uninstaller, which each language may
+  // put elsewhere: no entry may take either place.
+  bool plan_installation() {
+    plan_.emplace(payload_->fileset);
+    if (!plan_->ok()) return false;
+    for (const std::int32_t offset : {language_english, language_german}) {
+      const std::string uninstaller = load_localised_string(IDS_PRODUCT_FOLDER + uninstaller_text + offset);
+      if (!plan_->check_own_file(journal_file_relative_path(uninstaller)).ok()) return false;
+    }
+    return true;
   }
 
   // Interactive runs get the path dialog once it exists; until then they
@@ -77,7 +98,7 @@ class RunSequence {
   // report. A failed installation stays as it is and keeps its journal, so
   // that the uninstaller can still remove what was written.
   void install() {
-    s_.result_code = install_fileset(*payload_, s_.install_dir, s_.verify_files, s_);
+    s_.result_code = install_fileset(payload_->fileset, payload_->sums, s_.install_dir, s_.verify_files, s_);
     const bool failed = s_.result_code > 0;
     // Without its journal the installation cannot be uninstalled: not a success.
     const bool journal_written = write_journal_file(s_.journal, journal_file_path());
@@ -91,8 +112,7 @@ class RunSequence {
   // Not cut to 255 characters: write_journal_file refuses a path whose record
   // would not fit rather than write the file somewhere else.
   std::string journal_file_path() const {
-    const std::string uninstaller = join_path(s_.install_dir, s_.uninstaller_path);
-    return join_path(parent_dir(uninstaller), journal_file_name);
+    return join_path(s_.install_dir, journal_file_relative_path(s_.uninstaller_path));
   }
 
   void report_success() const {
@@ -106,8 +126,9 @@ class RunSequence {
     // another folder: refuse it rather than install there. The journal file
     // is checked now too: found too long only after the files were written,
     // it would leave an installation that cannot be uninstalled.
+    // The same holds for every entry of the payload below the folder.
     return !s_.install_dir.empty() && fits_short(s_.install_dir) && fits_short(s_.backup_base_dir) &&
-           record_fits(record::file, journal_file_path());
+           record_fits(record::file, journal_file_path()) && plan_->fits_below(s_.install_dir);
   }
 
   void load_logo() {
@@ -126,7 +147,8 @@ class RunSequence {
   InstallerSettings& s_;
   Tchecksum& checksum_;
   const ShellRegistry& registry_;
-  std::optional<FilesetView> payload_;
+  std::optional<CheckedPayload> payload_;
+  std::optional<InstallPlan> plan_;
   GdiObject<HBITMAP> logo_;
   ExitCode exit_code_ = exit_success;
 };
