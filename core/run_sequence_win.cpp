@@ -15,6 +15,7 @@
 #include "core/short_string.h"
 #include "core/silent_paths.h"
 #include "engine/extract.h"
+#include "engine/install_plan.h"
 #include "engine/journal.h"
 #include "engine/journal_file.h"
 #include "payload/digest.h"
@@ -32,6 +33,9 @@
 #include "ui/strings.h"
 
 namespace {
+
+// The uninstaller's path among the seven product texts.
+constexpr int uninstaller_text = 2;
 
 class RunSequence {
  public:
@@ -66,10 +70,27 @@ class RunSequence {
     s_.abort = true;
   }
 
+  // Every byte of the payload and every entry's place are checked before
+  // anything is written; a container that would not install whole is
+  // damaged as far as the user can tell.
   void check_payload() {
-    if (verify_payload(checksum_, payload_)) return;
+    PayloadCheck check = load_payload(checksum_);
+    payload_ = std::move(check.payload);
+    if (payload_ && plan_installation()) return;
     stop(exit_payload_invalid);
     if (!s_.silent) show_message(s_, checksum_message, MB_OK | MB_ICONERROR);
+  }
+
+  // The journal file goes next to the uninstaller, which each language may
+  // put elsewhere: no entry may take either place.
+  bool plan_installation() {
+    plan_.emplace(payload_->fileset);
+    if (!plan_->ok()) return false;
+    for (const std::int32_t offset : {language_english, language_german}) {
+      const std::string uninstaller = load_localised_string(IDS_PRODUCT_FOLDER + uninstaller_text + offset);
+      if (!plan_->check_own_file(journal_file_relative_path(uninstaller)).ok()) return false;
+    }
+    return true;
   }
 
   // A silent run completes the paths itself. An interactive one asks for the
@@ -86,6 +107,9 @@ class RunSequence {
     load_product_texts(s_.language_offset);
     s_.result_code = static_cast<std::int32_t>(dialogs.choose_paths());
     if (s_.result_code < 0) return stop(exit_user_left);
+    // The dialog cannot know the payload: a folder too deep for its longest
+    // entry is refused here, before any file is written.
+    if (!plan_->fits_below(s_.install_dir)) return stop(exit_paths_unusable);
     progress_ = std::make_unique<ProgressWindow>(s_, logo_.get());
     s_.progress = progress_.get();
   }
@@ -95,7 +119,7 @@ class RunSequence {
   // stays as it is and keeps its journal, so that the uninstaller can still
   // remove what was written.
   void install() {
-    s_.result_code = install_fileset(*payload_, s_.install_dir, s_.verify_files, s_);
+    s_.result_code = install_fileset(payload_->fileset, payload_->sums, s_.install_dir, s_.verify_files, s_);
     end_progress();
     const bool failed = s_.result_code > 0;
     finish_installation();
@@ -111,7 +135,7 @@ class RunSequence {
   // What an installation that stays gets besides its files.
   void finish_installation() {
     create_all_shortcuts(s_);
-    register_uninstall_entry(s_, registry_, checksum_, static_cast<std::uint64_t>(payload_->data_length()));
+    register_uninstall_entry(s_, registry_, checksum_, static_cast<std::uint64_t>(payload_->fileset.data_length()));
   }
 
   // Not cut to 255 characters: write_journal_file refuses a path whose record
@@ -125,11 +149,12 @@ class RunSequence {
   }
 
   // A folder beyond 255 characters would be cut, and the cut path names
-  // another folder: refuse it rather than install there. The journal file is
-  // checked now too: found too long only after the files were written, it
-  // would leave an installation that cannot be uninstalled. The write probe
-  // comes last, since it makes the installation folder.
-  bool paths_usable() { return ::paths_usable(s_, registry_); }
+  // another folder: refuse it rather than install there. The same holds for
+  // every entry of the payload below the folder, and for the journal file:
+  // found too long only after the files were written, it would leave an
+  // installation that cannot be uninstalled. The write probe comes last,
+  // since it makes the installation folder.
+  bool paths_usable() { return plan_->fits_below(s_.install_dir) && ::paths_usable(s_, registry_); }
 
   void end_progress() {
     s_.progress = nullptr;
@@ -152,7 +177,8 @@ class RunSequence {
   InstallerSettings& s_;
   Tchecksum& checksum_;
   const ShellRegistry& registry_;
-  std::optional<FilesetView> payload_;
+  std::optional<CheckedPayload> payload_;
+  std::optional<InstallPlan> plan_;
   GdiObject<HBITMAP> logo_;
   std::unique_ptr<ProgressWindow> progress_;  // shown while an interactive run writes the files
   ExitCode exit_code_ = exit_success;

@@ -1,5 +1,9 @@
 #include "engine/extract.h"
 
+#include <algorithm>
+#include <memory>
+#include <new>
+
 #include "core/folders.h"
 #include "core/settings.h"
 #include "engine/backup.h"
@@ -7,13 +11,18 @@
 #include "engine/filecopy_stream.h"
 #include "engine/journal.h"
 #include "engine/overwrite.h"
+#include "payload/xxh3.h"
 
 namespace {
 
+// Files are read back in pieces of this size through one buffer for the run.
+constexpr std::uint32_t read_back_chunk = 1 << 20;
+
 class Extraction {
  public:
-  Extraction(const FilesetView& fileset, const std::string& destination, InstallerSettings& settings)
-      : fileset_(fileset), destination_(destination), s_(settings) {}
+  Extraction(const FilesetView& fileset, const FilesetSums& sums, const std::string& destination, bool verify,
+             InstallerSettings& settings)
+      : fileset_(fileset), sums_(sums), destination_(destination), verify_(verify), s_(settings) {}
 
   std::int32_t run() {
     for_each_entry(fileset_, [this](const Tpayload_entry& entry) {
@@ -34,11 +43,18 @@ class Extraction {
       ++failures_;
       return true;
     }
-    if (path_exists(target.path) && !make_way(target.path, entry.name)) {
-      ++failures_;
-      return false;
+    Tfilecopystream sink;
+    CreateResult created = sink.create_file(target.path, s_.journal);
+    if (created == CreateResult::exists) {
+      if (!make_way(target.path, entry.name)) {
+        ++failures_;
+        return false;
+      }
+      // A file that appeared after the move was not saved: it is not replaced.
+      created = sink.create_file(target.path, s_.journal);
     }
-    if (!write_whole(entry, target.path)) ++failures_;
+    if (created != CreateResult::created || !write_whole(entry, sink) || (verify_ && !read_back_matches(entry, sink)))
+      ++failures_;
     return true;
   }
 
@@ -67,11 +83,8 @@ class Extraction {
     return false;
   }
 
-  // Creates the file, journals it and writes its contents in one write.
-  // False unless every byte is on disk.
-  bool write_whole(const Tpayload_entry& entry, const std::string& path) {
-    Tfilecopystream sink;
-    if (!sink.create_file(path, s_.journal)) return false;
+  // Writes the entry's contents in one write. False unless every byte is on disk.
+  bool write_whole(const Tpayload_entry& entry, Tfilecopystream& sink) {
     progress_hook(s_, entry.index, fileset_.count(), entry.size, destination_, entry.name, fileset_.data_length(),
                   entry.data_offset);
     Tfilecopystream source;
@@ -79,24 +92,36 @@ class Extraction {
     return source.copy_to(sink, entry.size) == entry.size;
   }
 
+  // Reads the file back through the handle that wrote it and compares its
+  // checksum with the one the maker packed (not with the payload in memory,
+  // which would share any damage it had).
+  bool read_back_matches(const Tpayload_entry& entry, Tfilecopystream& sink) {
+    if (!buffer_) {
+      buffer_size_ = static_cast<std::uint32_t>(std::min<std::int64_t>(read_back_chunk, fileset_.data_length()));
+      buffer_size_ = std::max<std::uint32_t>(buffer_size_, 1);
+      buffer_.reset(new (std::nothrow) std::uint8_t[buffer_size_]);
+      if (!buffer_) return false;
+    }
+    return sink.read_back(entry.size, buffer_.get(), buffer_size_, hash_) &&
+           hash_.digest() == sums_.entry_sum(entry.index);
+  }
+
   const FilesetView& fileset_;
+  const FilesetSums& sums_;
   const std::string& destination_;
+  const bool verify_;
   InstallerSettings& s_;
   std::int32_t failures_ = 0;
+  std::unique_ptr<std::uint8_t[]> buffer_;
+  std::uint32_t buffer_size_ = 0;
+  Xxh3Stream hash_;
 };
 
 }  // namespace
 
-std::int32_t install_fileset(const FilesetView& fileset, const std::string& install_dir, bool verify,
-                             InstallerSettings& settings) {
-  const std::int32_t failures = extract_fileset(fileset, install_dir, settings);
-  if (verify && failures == 0) return verify_fileset(fileset, install_dir);
-  return failures;
-}
-
-std::int32_t extract_fileset(const FilesetView& fileset, const std::string& destination,
-                             InstallerSettings& settings) {
-  return Extraction(fileset, destination, settings).run();
+std::int32_t install_fileset(const FilesetView& fileset, const FilesetSums& sums, const std::string& install_dir,
+                             bool verify, InstallerSettings& settings) {
+  return Extraction(fileset, sums, install_dir, verify, settings).run();
 }
 
 void progress_hook(InstallerSettings& settings, std::int32_t, std::int32_t, std::int32_t, const std::string&,

@@ -8,13 +8,16 @@
 #include "core/paths.h"
 #include "core/short_string.h"
 #include "engine/journal.h"
+#include "engine/overwrite.h"
+#include "payload/xxh3.h"
 
 namespace {
 
-// Never over an existing file: the caller has moved any earlier one into the
-// backup folder, and a file that appeared since then was not saved.
-HANDLE create_for_writing(const std::string& path) {
-  return CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+// Never over an existing file: CREATE_NEW refuses one, so nothing needs to
+// be looked up first. Read access lets the installation check what it wrote.
+HANDLE create_new(const std::string& path) {
+  return CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                     nullptr);
 }
 
 }  // namespace
@@ -35,19 +38,22 @@ bool Tfilecopystream::attach_memory(const std::uint8_t* block, std::int32_t leng
   return true;
 }
 
-bool Tfilecopystream::create_file(const std::string& path, Tstring_writer& journal) {
+CreateResult Tfilecopystream::create_file(const std::string& path, Tstring_writer& journal) {
   done();
   // A cut path would name another file, and a cut record would make the
   // rollback delete another one.
-  if (!fits_short(path) || !record_fits(record::file, path)) return false;
-  file_.reset(create_for_writing(path));
+  if (!fits_short(path) || !record_fits(record::file, path)) return CreateResult::failed;
+  file_.reset(create_new(path));
   if (!file_) {
+    // A file or folder in the way makes the create fail too: only then is
+    // the path looked at.
+    if (path_exists(path)) return CreateResult::exists;
     force_dirs_journaled(parent_dir(path), journal);
-    file_.reset(create_for_writing(path));
+    file_.reset(create_new(path));
   }
-  if (!file_) return false;
+  if (!file_) return path_exists(path) ? CreateResult::exists : CreateResult::failed;
   add_record(journal, record::file, path);
-  return true;
+  return CreateResult::created;
 }
 
 bool Tfilecopystream::write_block(const std::uint8_t* p, std::int32_t n) {
@@ -72,4 +78,19 @@ std::int32_t Tfilecopystream::copy_to(Tfilecopystream& sink, std::int32_t n) {
     stored += c;
   }
   return stored;
+}
+
+bool Tfilecopystream::read_back(std::int32_t size, std::uint8_t* buffer, std::uint32_t buffer_size,
+                                Xxh3Stream& hash) {
+  hash.reset();
+  if (readable_ || !file_ || size < 0 || buffer_size == 0) return false;
+  if (SetFilePointer(file_.get(), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return false;
+  auto left = static_cast<std::uint32_t>(size);
+  while (left > 0) {
+    DWORD got = 0;
+    if (!ReadFile(file_.get(), buffer, std::min(left, buffer_size), &got, nullptr) || got == 0) return false;
+    hash.update(buffer, got);
+    left -= got;
+  }
+  return true;
 }

@@ -4,10 +4,16 @@
 // path. The game's uninstaller reads it.
 
 #include <string>
+#include <string_view>
 
 class Tstring_writer;
 
 constexpr const char* journal_file_name = "log_inst.dat";
+
+// Where the file lies below the installation folder: next to the game's
+// uninstaller (uninstaller_path is relative to that folder, with or without
+// a leading "\"), for example "uninst\log_inst.dat".
+std::string journal_file_relative_path(std::string_view uninstaller_path);
 
 // Creates the file's folder (journaled), then appends every record and
 // "FILE:" + path, so that the file lists itself last. The journal in memory

@@ -1,5 +1,6 @@
 #include "payload/digest.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string_view>
 
@@ -91,6 +92,47 @@ void Tchecksum::absorb_region(const std::uint8_t* data, std::int32_t length, std
     absorb_byte(data[j], static_cast<std::uint32_t>(j) + tag);
   }
   absorb_byte(0, tag);
+}
+
+Tchecksum::RegionStream::RegionStream(Tchecksum& checksum, std::int32_t length, std::uint32_t tag)
+    : checksum_(checksum),
+      tag_(tag),
+      length_(length < 0 ? 0 : static_cast<std::uint64_t>(length)),
+      blocks_(length_ / 128) {}
+
+void Tchecksum::RegionStream::feed(const std::uint8_t* data, std::size_t size) {
+  const std::uint64_t end = position_ + size;
+  // The byte at region offset k, whether it came with this piece or before.
+  auto byte_at = [&](std::uint64_t k) { return k < position_ ? carry_[k - carry_start_] : data[k - position_]; };
+  for (; next_block_ < blocks_ && 32 * next_block_ + 128 <= end; ++next_block_) {
+    const std::uint64_t start = 32 * next_block_;
+    const auto v = static_cast<std::uint32_t>(128 * next_block_) + tag_;
+    if (start >= position_) {
+      checksum_.absorb_block(data + (start - position_), v);
+    } else {
+      std::uint8_t block[128];
+      for (std::uint64_t k = 0; k < 128; ++k) block[k] = byte_at(start + k);
+      checksum_.absorb_block(block, v);
+    }
+  }
+  // The tail starts at 128 * blocks, after the end of the last block.
+  for (std::uint64_t j = std::max(position_, 128 * blocks_); j < end && j < length_; ++j)
+    checksum_.absorb_byte(data[j - position_], static_cast<std::uint32_t>(j) + tag_);
+  // What the next block needs of these bytes: fewer than 128 of them.
+  if (next_block_ < blocks_) {
+    const std::uint64_t keep = 32 * next_block_;
+    std::uint8_t kept[128];
+    for (std::uint64_t k = keep; k < end; ++k) kept[k - keep] = byte_at(k);
+    std::memcpy(carry_, kept, static_cast<std::size_t>(end - keep));
+    carry_start_ = keep;
+  }
+  position_ = end;
+}
+
+bool Tchecksum::RegionStream::finish() {
+  if (position_ != length_) return false;
+  checksum_.absorb_byte(0, tag_);
+  return true;
 }
 
 void Tchecksum::digest_container(const FilesetView& fileset) {

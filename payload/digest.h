@@ -28,6 +28,29 @@ class Tchecksum {
   // position value. A length of 0 still performs the closing step.
   void absorb_region(const std::uint8_t* data, std::int32_t length, std::uint32_t tag);
 
+  // absorb_region for a region whose bytes arrive piece by piece, so that a
+  // large one need not be held in memory: the same digest as absorb_region
+  // over all of them at once. Blocks overlap, so it keeps the last bytes of a
+  // piece (fewer than 128) until the next one arrives.
+  class RegionStream {
+   public:
+    RegionStream(Tchecksum& checksum, std::int32_t length, std::uint32_t tag);
+    void feed(const std::uint8_t* data, std::size_t size);
+    // The closing step. False, and nothing absorbed, unless exactly length
+    // bytes were fed.
+    bool finish();
+
+   private:
+    Tchecksum& checksum_;
+    std::uint32_t tag_;
+    std::uint64_t length_;
+    std::uint64_t blocks_;
+    std::uint64_t next_block_ = 0;
+    std::uint64_t position_ = 0;     // bytes fed so far
+    std::uint64_t carry_start_ = 0;  // region offset of carry_[0]
+    std::uint8_t carry_[128] = {};   // bytes carry_start_ to position_ - 1
+  };
+
   // The digest of a container's four regions.
   void digest_container(const FilesetView& fileset);
   // True exactly when the digest equals the stored one (all 16 bytes compared).

@@ -20,7 +20,9 @@
 //
 // The digest (payload/digest.h) covers bytes 0 to 11 with tag 1, the size
 // table with tag 2, the names block with tag 3 and the data block with tag 4;
-// the stored digest itself is not hashed.
+// the stored digest itself is not hashed. The digest reads only part of each
+// region; the checksums of every byte travel beside the container as their
+// own resource (payload/fileset_sums_format.h).
 //
 // Worked example, 70 bytes: 03000000 16000000 08000000 <digest> FFFFFFFF
 // 05000000 03000000 04"data" 05"a.txt" 0A"data\b.bin" "hello" "xyz".

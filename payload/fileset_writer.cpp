@@ -84,7 +84,27 @@ FilesetLayout plan_fileset(const std::vector<FilesetEntry>& entries) {
   return layout;
 }
 
+std::vector<std::uint8_t> fileset_head(const std::vector<FilesetEntry>& entries, const FilesetLayout& layout) {
+  std::vector<std::uint8_t> head(fileset_header_size + 4 * std::size_t(layout.count) + std::size_t(layout.names_length));
+  std::uint8_t* const image = head.data();
+  put_int32_le(image, layout.count);
+  put_int32_le(image + 4, layout.names_length);
+  put_int32_le(image + 8, layout.data_length);
+  std::uint8_t* sizes = image + fileset_header_size;
+  std::uint8_t* names = sizes + 4 * std::size_t(layout.count);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const FilesetEntry& entry = entries[i];
+    put_int32_le(sizes + 4 * i, entry.size);
+    *names++ = static_cast<std::uint8_t>(entry.name.size());
+    if (!entry.name.empty()) std::memcpy(names, entry.name.data(), entry.name.size());
+    names += entry.name.size();
+  }
+  return head;
+}
+
 FilesetBuild build_fileset(const std::vector<FilesetEntry>& entries, Tchecksum& checksum) {
+  const FilesetLayout layout = plan_fileset(entries);
+  if (!layout.ok()) return refuse_build(layout.error, layout.failed_entry);
   for (std::size_t i = 0; i < entries.size(); ++i) {
     const FilesetEntry& entry = entries[i];
     const std::size_t expected = entry.size >= 0 ? static_cast<std::size_t>(entry.size) : 0;
@@ -93,47 +113,14 @@ FilesetBuild build_fileset(const std::vector<FilesetEntry>& entries, Tchecksum& 
                                           : "a folder or passed-over entry has contents",
                           static_cast<std::int32_t>(i));
   }
-  const FilesetContentSource from_entries = [&entries](std::size_t index, std::uint8_t* dest, std::uint32_t size,
-                                                       std::string&) {
-    if (size > 0) std::memcpy(dest, entries[index].contents.data(), size);
-    return true;
-  };
-  return build_fileset(entries, from_entries, checksum);
-}
-
-FilesetBuild build_fileset(const std::vector<FilesetEntry>& entries, const FilesetContentSource& source,
-                           Tchecksum& checksum) {
-  const FilesetLayout layout = plan_fileset(entries);
-  if (!layout.ok()) return refuse_build(layout.error, layout.failed_entry);
   FilesetBuild build;
-  build.bytes.assign(layout.total_size, 0);
-  std::uint8_t* const image = build.bytes.data();
-  put_int32_le(image, layout.count);
-  put_int32_le(image + 4, layout.names_length);
-  put_int32_le(image + 8, layout.data_length);
+  build.bytes = fileset_head(entries, layout);
+  build.bytes.reserve(layout.total_size);
+  for (const FilesetEntry& entry : entries) build.bytes.insert(build.bytes.end(), entry.contents.begin(), entry.contents.end());
 
-  std::uint8_t* sizes = image + fileset_header_size;
-  std::uint8_t* names = sizes + 4 * std::size_t(layout.count);
-  std::uint8_t* data = names + std::size_t(layout.names_length);
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    const FilesetEntry& entry = entries[i];
-    put_int32_le(sizes + 4 * i, entry.size);
-    *names++ = static_cast<std::uint8_t>(entry.name.size());
-    if (!entry.name.empty()) std::memcpy(names, entry.name.data(), entry.name.size());
-    names += entry.name.size();
-    if (entry.size < 0) continue;
-    const auto size = static_cast<std::uint32_t>(entry.size);
-    std::string error;
-    if (!source(i, data, size, error)) {
-      return refuse_build(error.empty() ? "the file contents could not be read" : error,
-                          static_cast<std::int32_t>(i));
-    }
-    data += size;
-  }
-
-  const auto view = FilesetView::open(image, build.bytes.size());
+  const auto view = FilesetView::open(build.bytes.data(), build.bytes.size());
   if (!view) return refuse_build("internal error: the container does not open");
   checksum.digest_container(*view);
-  std::memcpy(image + 12, checksum.digest().data(), checksum.digest().size());
+  std::memcpy(build.bytes.data() + 12, checksum.digest().data(), checksum.digest().size());
   return build;
 }

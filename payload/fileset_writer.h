@@ -8,7 +8,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -50,15 +49,12 @@ struct FilesetLayout {
 FilesetLayout plan_fileset(const std::vector<FilesetEntry>& entries);
 
 // Builds the container of entries whose contents are held in the entries.
-// Refused also when a file's contents do not have its size.
+// Refused also when a file's contents do not have its size. For tests and
+// small containers; the packer streams (tools/mkfileset/pack.h).
 FilesetBuild build_fileset(const std::vector<FilesetEntry>& entries, Tchecksum& checksum);
 
-// Writes the size bytes of file entry index to dest; false with a reason when
-// they cannot be had (the entry's contents field is not used).
-using FilesetContentSource =
-    std::function<bool(std::size_t index, std::uint8_t* dest, std::uint32_t size, std::string& error)>;
-
-// The same, but the file contents come from source straight into the
-// container, so a large payload is held in memory only once.
-FilesetBuild build_fileset(const std::vector<FilesetEntry>& entries, const FilesetContentSource& source,
-                           Tchecksum& checksum);
+// The container's first bytes for entries laid out as layout (a layout that
+// plan_fileset accepted): the header with a zero digest, the size table and
+// the names block. The data block and the digest follow; the packer streams
+// them, build_fileset fills them in memory.
+std::vector<std::uint8_t> fileset_head(const std::vector<FilesetEntry>& entries, const FilesetLayout& layout);

@@ -32,7 +32,7 @@ FolderForm folder_form(std::string_view folder) {
 }
 
 std::string journal_file_path(const InstallerSettings& s) {
-  return join_path(parent_dir(join_path(s.install_dir, s.uninstaller_path)), journal_file_name);
+  return join_path(s.install_dir, journal_file_relative_path(s.uninstaller_path));
 }
 
 bool install_paths_fit(const InstallerSettings& s, std::string_view folder_name) {

@@ -40,7 +40,7 @@ TEST(ExtractFileset, WritesEveryEntryByteForByteAndJournalsInOrder) {
   });
   QuietSettings s;
 
-  EXPECT_EQ(install_fileset(payload.view(), dir, true, s), 0);
+  EXPECT_EQ(install_fileset(payload.view(), payload.sums(), dir, true, s), 0);
 
   EXPECT_EQ(list_tree(tmp.path()),
             (Records{"Spiel\\", "Spiel\\Daten\\", "Spiel\\Daten\\tief\\", "Spiel\\Daten\\tief\\groß\\",
@@ -80,7 +80,7 @@ TEST(ExtractFileset, AFileThatCannotBeCreatedFailsAloneAndLaterFilesKeepTheirCon
   });
   QuietSettings s;
 
-  EXPECT_EQ(install_fileset(payload.view(), dir, true, s), 1);
+  EXPECT_EQ(install_fileset(payload.view(), payload.sums(), dir, true, s), 1);
 
   EXPECT_EQ(read_file(dir + "a.txt"), patterned(1000, 2));
   EXPECT_EQ(read_file(dir + "c.txt"), patterned(2000, 4));
@@ -90,45 +90,32 @@ TEST(ExtractFileset, AFileThatCannotBeCreatedFailsAloneAndLaterFilesKeepTheirCon
                                               "DIR:" + dir + "d", "FILE:" + dir + "d\\e.txt"}));
 }
 
-TEST(InstallFileset, DoesNotVerifyAfterAFailedExtraction) {
+TEST(InstallFileset, ReadsEveryFileBackAndComparesItWithTheMakersChecksum) {
+  const std::string big = patterned(3 * 1024 * 1024 + 17, 6);  // read back in several pieces
+  std::string damaged = big;
+  damaged[2 * 1024 * 1024 + 5] ^= 1;
+  const TestPayload written({FilesetEntry::file("a.txt", "a"), FilesetEntry::folder("f"),
+                             FilesetEntry::file("f\\big.bin", damaged), FilesetEntry::file("empty.txt", ""),
+                             FilesetEntry::file("z.txt", "z")});
+  // What the maker packed: the same entries, one byte different.
+  const TestPayload packed({FilesetEntry::file("a.txt", "a"), FilesetEntry::folder("f"),
+                            FilesetEntry::file("f\\big.bin", big), FilesetEntry::file("empty.txt", ""),
+                            FilesetEntry::file("z.txt", "z")});
+
   TempDir tmp;
   const std::string dir = tmp.path() + "\\";
-  ASSERT_TRUE(write_file(dir + "b.txt", "old"));
-  const TestPayload payload({FilesetEntry::file("a.txt", "a"), FilesetEntry::file("b.txt", "new"),
-                             FilesetEntry::file("c.txt", "c"), FilesetEntry::file("d.txt", "d")});
   QuietSettings s;
-  // A verification would count b, c and d as differing.
-  EXPECT_EQ(install_fileset(payload.view(), dir, true, s), 1);
-  EXPECT_EQ(verify_fileset(payload.view(), dir), 3);
-}
+  EXPECT_EQ(install_fileset(written.view(), packed.sums(), dir, true, s), 1);
+  // Everything was written and journaled: the rollback finds the damaged file too.
+  EXPECT_EQ(read_file(dir + "f\\big.bin"), damaged);
+  EXPECT_EQ(read_file(dir + "z.txt"), "z");
+  EXPECT_EQ(count_records(s.journal).files, 4);
 
-TEST(VerifyFileset, CountsChangedShortenedLongerAndMissingFiles) {
-  TempDir tmp;
-  const std::string dir = tmp.path() + "\\";
-  const TestPayload payload({
-      FilesetEntry::file("same.txt", "unchanged"),
-      FilesetEntry::folder("f"),
-      FilesetEntry::file("f\\changed.bin", patterned(70000, 6)),
-      FilesetEntry::file("short.txt", "123456"),
-      FilesetEntry::file("long.txt", "123456"),
-      FilesetEntry::file("gone.txt", "x"),
-      FilesetEntry::file("empty.txt", ""),
-  });
-  QuietSettings s;
-  ASSERT_EQ(install_fileset(payload.view(), dir, true, s), 0);
-
-  std::string changed = patterned(70000, 6);
-  changed[69999] ^= 1;  // the very last byte
-  ASSERT_TRUE(write_file(dir + "f\\changed.bin", changed));
-  ASSERT_TRUE(write_file(dir + "short.txt", "12345"));
-  ASSERT_TRUE(write_file(dir + "long.txt", "1234567"));
-  ASSERT_TRUE(DeleteFileA((dir + "gone.txt").c_str()));
-  EXPECT_EQ(verify_fileset(payload.view(), dir), 4);
-
-  const std::uint8_t none[1] = {0};
-  EXPECT_TRUE(verify_file(dir + "empty.txt", 0, none));
-  EXPECT_FALSE(verify_file(dir + "gone.txt", 0, none)) << "a missing file is not an empty one";
-  EXPECT_FALSE(verify_file(dir + "f", 0, none)) << "a folder is no file";
+  // Without -F nothing is read back.
+  TempDir unverified;
+  QuietSettings u;
+  EXPECT_EQ(install_fileset(written.view(), packed.sums(), unverified.path() + "\\", false, u), 0);
+  EXPECT_EQ(read_file(unverified / "f\\big.bin"), damaged);
 }
 
 TEST(ExtractFileset, NamesThatWouldLeaveTheInstallFolderWriteNothing) {
@@ -146,7 +133,7 @@ TEST(ExtractFileset, NamesThatWouldLeaveTheInstallFolderWriteNothing) {
   });
   QuietSettings s;
 
-  EXPECT_EQ(install_fileset(payload.view(), dir, true, s), 5);
+  EXPECT_EQ(install_fileset(payload.view(), payload.sums(), dir, true, s), 5);
 
   EXPECT_EQ(list_tree(tmp.path()), (Records{"inst\\", "inst\\ok.txt"}));
   EXPECT_EQ(GetFileAttributesA(rooted.c_str()), INVALID_FILE_ATTRIBUTES);
@@ -172,7 +159,7 @@ TEST(ExtractFileset, PathsOrRecordsBeyond255AreNeverCut) {
   });
   QuietSettings s;
 
-  EXPECT_EQ(install_fileset(payload.view(), dir, true, s), 3);
+  EXPECT_EQ(install_fileset(payload.view(), payload.sums(), dir, true, s), 3);
 
   const std::string rel = dir.substr(tmp.path().size() + 1);
   EXPECT_EQ(list_tree(tmp.path()), (Records{rel, rel + "a.txt", rel + fits}));

@@ -54,7 +54,7 @@ TEST(FullDisk, AShortWriteFailsTheInstallation) {
   });
   QuietSettings s;
 
-  EXPECT_EQ(install_fileset(payload.view(), dir, true, s), 2);
+  EXPECT_EQ(install_fileset(payload.view(), payload.sums(), dir, true, s), 2);
 
   EXPECT_EQ(read_file(dir + "small.txt"), patterned(1000, 7));
   const auto partial = read_file(dir + "big.bin");

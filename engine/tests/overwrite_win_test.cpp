@@ -54,7 +54,7 @@ TEST_F(OverwritePolicy, OverwriteAllReplacesAndSavesTheOldFiles) {
   InstallerSettings s;
   s.overwrite_all = true;
 
-  EXPECT_EQ(install_fileset(payload_.view(), dir_, true, s), 0);
+  EXPECT_EQ(install_fileset(payload_.view(), payload_.sums(), dir_, true, s), 0);
 
   EXPECT_EQ(read_file(dir_ + "docs\\readme.txt"), "new readme");
   EXPECT_EQ(read_file(dir_ + "top.txt"), "new top");
@@ -76,7 +76,7 @@ TEST_F(OverwritePolicy, SilentRunStopsAtTheFirstExistingFile) {
   InstallerSettings s;
   s.silent = true;
 
-  EXPECT_EQ(install_fileset(payload_.view(), dir_, true, s), 1);
+  EXPECT_EQ(install_fileset(payload_.view(), payload_.sums(), dir_, true, s), 1);
 
   EXPECT_EQ(read_file(dir_ + "new1.txt"), "new 1");
   EXPECT_EQ(read_file(dir_ + "docs\\readme.txt"), "old readme");
@@ -94,7 +94,7 @@ TEST_F(OverwritePolicy, AFileThatCannotBeSavedEndsTheWalkUntouched) {
   WinHandle held(CreateFileA((dir_ + "top.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(held);
 
-  EXPECT_EQ(install_fileset(payload_.view(), dir_, true, s), 1);
+  EXPECT_EQ(install_fileset(payload_.view(), payload_.sums(), dir_, true, s), 1);
   held.reset();
 
   EXPECT_EQ(read_file(dir_ + "top.txt"), "old top");
@@ -111,7 +111,7 @@ TEST_F(OverwritePolicy, AFolderWhereAFileGoesIsMovedIntoTheBackup) {
   s.silent = true;
   s.overwrite_all = true;
 
-  EXPECT_EQ(install_fileset(payload_.view(), dir_, true, s), 0);
+  EXPECT_EQ(install_fileset(payload_.view(), payload_.sums(), dir_, true, s), 0);
 
   EXPECT_EQ(read_file(dir_ + "new2.txt"), "new 2");
   EXPECT_EQ(read_file(s.backup_dir + "\\new2.txt\\inside.txt"), "inside");
@@ -123,7 +123,7 @@ TEST_F(OverwritePolicy, PresetBackupFolderTakesTheFilesDirectly) {
   s.overwrite_all = true;
   s.backup_base_dir = tmp_ / "saved\\by\\option";
 
-  EXPECT_EQ(install_fileset(payload_.view(), dir_, true, s), 0);
+  EXPECT_EQ(install_fileset(payload_.view(), payload_.sums(), dir_, true, s), 0);
 
   EXPECT_EQ(s.backup_dir, s.backup_base_dir);
   EXPECT_EQ(read_file(s.backup_base_dir + "\\docs\\readme.txt"), "old readme");
@@ -147,7 +147,7 @@ TEST_F(OverwritePolicy, YesReplacesThisAndEveryLaterFileWithoutAsking) {
   InstallerSettings s;
   BoxAnswerer answerer(overwrite_caption, {IDYES});
 
-  EXPECT_EQ(install_fileset(payload_.view(), dir_, true, s), 0);
+  EXPECT_EQ(install_fileset(payload_.view(), payload_.sums(), dir_, true, s), 0);
 
   const auto& boxes = answerer.seen();
   ASSERT_EQ(boxes.size(), 1u) << answerer.log();
@@ -171,7 +171,7 @@ TEST_F(OverwritePolicy, NoReplacesOnlyThisFileAndTheNextIsAskedAgain) {
   s.language_offset = language_german;
   BoxAnswerer answerer(overwrite_caption, {IDNO, IDNO});
 
-  EXPECT_EQ(install_fileset(payload_.view(), dir_, true, s), 0);
+  EXPECT_EQ(install_fileset(payload_.view(), payload_.sums(), dir_, true, s), 0);
 
   const auto& boxes = answerer.seen();
   ASSERT_EQ(boxes.size(), 2u) << answerer.log();
@@ -201,7 +201,7 @@ TEST_F(OverwritePolicy, CancelKeepsTheFileAndEndsTheInstallation) {
   InstallerSettings s;
   BoxAnswerer answerer(overwrite_caption, {IDCANCEL});
 
-  EXPECT_EQ(install_fileset(payload_.view(), dir_, true, s), 1);
+  EXPECT_EQ(install_fileset(payload_.view(), payload_.sums(), dir_, true, s), 1);
 
   ASSERT_EQ(answerer.seen().size(), 1u) << answerer.log();
   EXPECT_EQ(read_file(dir_ + "docs\\readme.txt"), "old readme");

@@ -1,5 +1,6 @@
 #pragma once
-// Payload containers for the extraction tests, built in memory.
+// Payload containers for the extraction tests, built in memory with their
+// checksums.
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 
 #include "payload/digest.h"
 #include "payload/fileset.h"
+#include "payload/fileset_sums.h"
 #include "payload/fileset_writer.h"
 
 class TestPayload {
@@ -18,6 +20,7 @@ class TestPayload {
     FilesetBuild build = build_fileset(entries, checksum);
     EXPECT_TRUE(build.ok()) << build.error;
     bytes_ = std::move(build.bytes);
+    sums_ = make_fileset_sums(view());
   }
 
   // The container, or an empty one when the build failed (already reported).
@@ -28,8 +31,17 @@ class TestPayload {
     return v ? *v : *FilesetView::open(empty, sizeof empty);
   }
 
+  // Its checksums. Those of another container with the same entries play a
+  // file that was damaged on its way to the disk.
+  FilesetSums sums() const {
+    auto s = FilesetSums::open(sums_.data(), sums_.size());
+    EXPECT_TRUE(s.has_value());
+    return *s;
+  }
+
  private:
   std::vector<std::uint8_t> bytes_;
+  std::vector<std::uint8_t> sums_;
 };
 
 // Bytes that differ at every position, so a misplaced offset shows.

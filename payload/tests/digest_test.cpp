@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 #include <vector>
 
@@ -191,4 +192,26 @@ TEST(VerifyContainer, ChangedContentsOrOtherSeedFail) {
   view = FilesetView::open(build.bytes.data(), build.bytes.size());
   Tchecksum other(seed_b);
   EXPECT_FALSE(other.verify_container(*view));
+}
+
+TEST(DigestRegionStream, GivesTheDigestOfTheWholeRegionWhateverThePieces) {
+  Tchecksum whole(seed_b);
+  Tchecksum streamed(seed_b);
+  std::vector<std::uint8_t> bytes(4096 + 300);
+  for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + (i >> 7));
+  for (const std::size_t length : {0, 1, 127, 128, 129, 159, 160, 255, 256, 1000, 4096 + 300}) {
+    whole.reset_digest();
+    whole.absorb_region(bytes.data(), static_cast<std::int32_t>(length), 4);
+    for (const std::size_t piece : {1, 7, 31, 32, 33, 96, 127, 128, 129, 1000, 100000}) {
+      streamed.reset_digest();
+      Tchecksum::RegionStream region(streamed, static_cast<std::int32_t>(length), 4);
+      for (std::size_t at = 0; at < length; at += piece) region.feed(bytes.data() + at, std::min(piece, length - at));
+      ASSERT_TRUE(region.finish());
+      EXPECT_EQ(streamed.digest(), whole.digest()) << "length " << length << ", pieces of " << piece;
+    }
+  }
+  // Fewer bytes than announced: no digest.
+  Tchecksum::RegionStream short_region(streamed, 200, 4);
+  short_region.feed(bytes.data(), 199);
+  EXPECT_FALSE(short_region.finish());
 }

@@ -317,14 +317,5 @@ TEST(FilesetWriter, RefusesContainersBeyondThe32BitFields) {
   // The data fits its field but the whole container does not.
   EXPECT_FALSE(plan_fileset({file_of_size(0x7FFFFFF0)}).ok());
   EXPECT_TRUE(plan_fileset({file_of_size(0x7FFFFFFF - 28 - 4 - 2)}).ok());
-
-  Tchecksum checksum(seed);
-  bool read = false;
-  const FilesetContentSource never = [&](std::size_t, std::uint8_t*, std::uint32_t, std::string&) {
-    read = true;
-    return false;
-  };
-  EXPECT_FALSE(build_fileset({file_of_size(0x7FFFFFFF), file_of_size(0x7FFFFFFF)}, never, checksum).ok());
-  EXPECT_FALSE(read);
 }
 

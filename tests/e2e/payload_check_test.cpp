@@ -1,10 +1,13 @@
-// The payload check of setup.exe: a damaged container is refused before
-// anything is written, with the checksum message in the language "-L" asks
-// for, or quietly with "-G"; the exit code tells a script either way.
+// The payload check of setup.exe: a damaged container, damaged or missing
+// checksums, and a container one of whose entries must not be installed are
+// refused before anything is written, with the checksum message in the
+// language "-L" asks for, or quietly with "-G"; the exit code tells a script
+// either way.
 #include <gtest/gtest.h>
 
 #include "e2e_paths.h"
 #include "setup_run.h"
+#include "tests/e2e/install_check.h"
 #include "tests/support/win_fs.h"
 
 namespace {
@@ -23,9 +26,14 @@ class DamagedPayload : public ::testing::TestWithParam<const char*> {
     args.push_back("-P" + target_.path());
     return run_setup(e2e_program(std::string("e2e_setup_") + GetParam()), args);
   }
-  void expect_nothing_installed() { EXPECT_TRUE(list_tree(target_.path()).empty()); }
+  // No folder, no file, no journal, no backup folder.
+  void expect_nothing_installed() {
+    EXPECT_TRUE(list_tree(target_.path()).empty());
+    EXPECT_EQ(backup_folders_in_temp(), backups_before_);
+  }
 
   TempDir target_;
+  const std::vector<std::string> backups_before_ = backup_folders_in_temp();
 };
 
 TEST_P(DamagedPayload, ShowsTheEnglishChecksumMessageAndInstallsNothing) {
@@ -63,7 +71,27 @@ TEST_P(DamagedPayload, SilentRunShowsNothingAndStillFails) {
   expect_nothing_installed();
 }
 
-INSTANTIATE_TEST_SUITE_P(Damage, DamagedPayload, ::testing::Values("flip_digest", "truncate", "count_overrun"));
+// unread_data and unread_name change bytes the keyed digest never reads:
+// only the checksums find them.
+INSTANTIATE_TEST_SUITE_P(Damage, DamagedPayload,
+                         ::testing::Values("flip_digest", "truncate", "count_overrun", "unread_data", "unread_name",
+                                           "sums_entry", "no_sums"));
+
+// Intact containers with one entry that must not be installed, after
+// ordinary ones: refused as a whole, even with "-O", which would replace.
+class HostilePayload : public DamagedPayload {};
+
+TEST_P(HostilePayload, IsRefusedAsAWholeAndNothingIsWritten) {
+  const SetupRun r = run({"-G", "-O"});
+  ASSERT_TRUE(r.finished) << r.log;
+  EXPECT_TRUE(r.boxes.empty()) << r.log;
+  EXPECT_EQ(r.exit_code, exit_payload_invalid);
+  expect_nothing_installed();
+}
+
+INSTANTIATE_TEST_SUITE_P(Entries, HostilePayload,
+                         ::testing::Values("hostile_escape", "hostile_letter_case", "hostile_folder_then_file",
+                                           "hostile_journal"));
 
 TEST(IntactPayload, SampleSetupVerifiesAndInstallsSilently) {
   TempDir target;

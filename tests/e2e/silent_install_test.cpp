@@ -122,6 +122,16 @@ TEST_F(SilentInstall, FolderTooLongIsRefusedBeforeAnythingIsWritten) {
   EXPECT_TRUE(list_tree(target_.path()).empty());
 }
 
+TEST_F(SilentInstall, FolderTooLongForAnEntryIsRefusedBeforeAnythingIsWritten) {
+  // The folder itself fits, but "FILE:" + it + "data\levels\one\level1.dat" would not.
+  const std::string deep = target_.path() + "\\" + std::string(215 - target_.path().size(), 'd');
+  const SetupRun r = run_setup(e2e_program("e2e_setup"), {"-G", "-P" + deep});
+  ASSERT_TRUE(r.finished) << r.log;
+  EXPECT_EQ(r.exit_code, exit_paths_unusable);
+  EXPECT_TRUE(r.boxes.empty()) << r.log;
+  EXPECT_TRUE(list_tree(target_.path()).empty());
+}
+
 TEST_F(SilentInstall, BackupFolderTooLongIsRefusedNotCut) {
   // Cut, it would name another folder, perhaps one of the user's.
   const std::string saved = target_.path() + "\\" + std::string(300, 's');

@@ -11,9 +11,16 @@
 #include <memory>
 #include <utility>
 
+#include "payload/fileset_sums.h"
+#include "payload/fileset_writer.h"
+#include "payload/xxh3.h"
+
 namespace fs = std::filesystem;
 
 namespace {
+
+// Files pass through the packer in pieces of this size.
+constexpr std::size_t copy_chunk = 1 << 20;
 
 struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
@@ -22,27 +29,7 @@ using File = std::unique_ptr<std::FILE, FileCloser>;
 
 std::string quoted(const fs::path& path) { return "'" + path.string() + "'"; }
 
-// Exactly size bytes of path into dest, and nothing left after them.
-bool read_exactly(const fs::path& path, std::uint8_t* dest, std::uint32_t size, std::string& error) {
-  const File file(std::fopen(path.c_str(), "rb"));
-  if (!file) {
-    error = "cannot open: " + std::string(std::strerror(errno));
-    return false;
-  }
-  const std::size_t got = size > 0 ? std::fread(dest, 1, size, file.get()) : 0;
-  // The probe for a byte after the end can fail too, and a failed read
-  // also returns EOF: only ferror tells the two apart.
-  const bool more = got == size && std::fgetc(file.get()) != EOF;
-  if (std::ferror(file.get())) {
-    error = "cannot read: " + std::string(std::strerror(errno));
-    return false;
-  }
-  if (got != size || more) {
-    error = "changed size while it was being packed";
-    return false;
-  }
-  return true;
-}
+std::string errno_text() { return std::strerror(errno); }
 
 // Removes the temporary file unless it was renamed into place.
 class TemporaryFile {
@@ -67,6 +54,18 @@ class TemporaryFile {
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) return false;
       data += n;
+      size -= static_cast<std::size_t>(n);
+    }
+    return true;
+  }
+
+  bool write_at(off_t offset, const std::uint8_t* data, std::size_t size) {
+    while (size > 0) {
+      const ssize_t n = ::pwrite(fd_, data, size, offset);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) return false;
+      data += n;
+      offset += n;
       size -= static_cast<std::size_t>(n);
     }
     return true;
@@ -103,67 +102,137 @@ bool lies_inside(const fs::path& folder, const fs::path& path) {
   return std::mismatch(base.begin(), base.end(), target.begin(), target.end()).first == base.end();
 }
 
+// Where the file contents go: the container, its digest and the file's checksum.
+struct DataSink {
+  TemporaryFile& container;
+  Tchecksum::RegionStream& digest;
+  Xxh3Stream& file_sum;
+  std::vector<std::uint8_t>& buffer;
+};
+
+// Streams exactly size bytes of path into the sink, and nothing after them.
+bool stream_file(const fs::path& path, std::uint32_t size, DataSink& sink, std::string& error) {
+  const File file(std::fopen(path.c_str(), "rb"));
+  if (!file) {
+    error = "cannot open: " + errno_text();
+    return false;
+  }
+  sink.file_sum.reset();
+  std::uint32_t left = size;
+  while (left > 0) {
+    const std::size_t n = std::min<std::size_t>(left, sink.buffer.size());
+    if (std::fread(sink.buffer.data(), 1, n, file.get()) != n) break;
+    if (!sink.container.write(sink.buffer.data(), n)) {
+      error = "cannot write the container: " + errno_text();
+      return false;
+    }
+    sink.digest.feed(sink.buffer.data(), n);
+    sink.file_sum.update(sink.buffer.data(), n);
+    left -= static_cast<std::uint32_t>(n);
+  }
+  // The probe for a byte after the end can fail too, and a failed read
+  // also returns EOF: only ferror tells the two apart.
+  const bool more = left == 0 && std::fgetc(file.get()) != EOF;
+  if (std::ferror(file.get())) {
+    error = "cannot read: " + errno_text();
+    return false;
+  }
+  if (left != 0 || more) {
+    error = "changed size while it was being packed";
+    return false;
+  }
+  return true;
+}
+
+PackOutcome refused(std::string error) {
+  PackOutcome outcome;
+  outcome.error = std::move(error);
+  return outcome;
+}
+
 }  // namespace
 
-FilesetBuild pack_tree(const TreeScan& scan, Tchecksum& checksum) {
-  if (!scan.ok()) {
-    FilesetBuild refused;
-    refused.error = scan.error;
-    return refused;
-  }
+fs::path sums_path_for(const fs::path& container) {
+  fs::path sums = container;
+  sums += ".sums";
+  return sums;
+}
+
+PackOutcome pack_tree(const TreeScan& scan, const fs::path& output, Tchecksum& checksum) {
+  if (!scan.ok()) return refused(scan.error);
   std::vector<FilesetEntry> entries;
   entries.reserve(scan.entries.size());
   for (const ScannedEntry& scanned : scan.entries) {
     FilesetEntry entry;
     entry.name = scanned.name;
     entry.size = scanned.folder ? fileset_folder_size : scanned.size;
-    entries.push_back(std::move(entry));  // file contents come from read_file below
+    entries.push_back(std::move(entry));  // file contents are streamed below
   }
-  const FilesetContentSource read_file = [&scan](std::size_t index, std::uint8_t* dest, std::uint32_t size,
-                                                 std::string& error) {
-    return read_exactly(scan.entries[index].source, dest, size, error);
+  const auto source_error = [&scan](std::int32_t index, const std::string& error) {
+    if (index < 0) return refused(error);
+    return refused(quoted(scan.entries[static_cast<std::size_t>(index)].source) + ": " + error);
   };
-  FilesetBuild build = build_fileset(entries, read_file, checksum);
-  if (!build.ok() && build.failed_entry >= 0) {
-    build.error = quoted(scan.entries[static_cast<std::size_t>(build.failed_entry)].source) + ": " + build.error;
-  }
-  return build;
-}
+  const FilesetLayout layout = plan_fileset(entries);
+  if (!layout.ok()) return source_error(layout.failed_entry, layout.error);
 
-PackOutcome pack_directory(const fs::path& root, const fs::path& output, Tchecksum& checksum) {
+  const fs::path sums_output = sums_path_for(output);
+  TemporaryFile container(output);
+  TemporaryFile sums_file(sums_output);
+  if (!container.created() || !sums_file.created())
+    return refused(quoted(output) + ": cannot create a file there: " + errno_text());
+
+  // Header, size table and names first; the digest is filled in at the end.
+  std::vector<std::uint8_t> head = fileset_head(entries, layout);
+  if (!container.write(head.data(), head.size())) return refused(quoted(output) + ": cannot write: " + errno_text());
+  checksum.reset_digest();
+  checksum.absorb_region(head.data(), 12, fileset_tag_header);
+  checksum.absorb_region(head.data() + fileset_header_size, 4 * layout.count, fileset_tag_sizes);
+  checksum.absorb_region(head.data() + fileset_header_size + 4 * std::size_t(layout.count), layout.names_length,
+                         fileset_tag_names);
+
+  Tchecksum::RegionStream data_digest(checksum, layout.data_length, fileset_tag_data);
+  Xxh3Stream file_sum;
+  std::vector<std::uint8_t> buffer(copy_chunk);
+  DataSink sink{container, data_digest, file_sum, buffer};
+  std::vector<std::uint64_t> entry_sums(entries.size(), 0);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i].size < 0) continue;
+    std::string error;
+    if (!stream_file(scan.entries[i].source, static_cast<std::uint32_t>(entries[i].size), sink, error))
+      return source_error(static_cast<std::int32_t>(i), error);
+    entry_sums[i] = file_sum.digest();
+  }
+  if (!data_digest.finish()) return refused("internal error: the file data does not fill the data block");
+
+  std::memcpy(head.data() + 12, checksum.digest().data(), checksum.digest().size());
+  const std::vector<std::uint8_t> sums = encode_fileset_sums(layout.total_size, xxh3_64(head.data(), head.size()),
+                                                             entry_sums);
+  if (!container.write_at(12, head.data() + 12, checksum.digest().size()) ||
+      !sums_file.write(sums.data(), sums.size()))
+    return refused(quoted(output) + ": cannot write: " + errno_text());
+
+  if (!container.commit(output)) return refused(quoted(output) + ": cannot write: " + errno_text());
+  if (!sums_file.commit(sums_output)) {
+    // A container without its own checksums must not stay behind.
+    const std::string why = errno_text();
+    ::unlink(output.c_str());
+    return refused(quoted(sums_output) + ": cannot write: " + why);
+  }
   PackOutcome outcome;
-  // A second run would pack the first run's output along with the files.
-  if (lies_inside(root, output)) {
-    outcome.error = quoted(output) + ": the output file must not lie inside the folder being packed";
-    return outcome;
-  }
-  const TreeScan scan = scan_tree(root);
-  if (!scan.ok()) {
-    outcome.error = scan.error;
-    return outcome;
-  }
-  const FilesetBuild build = pack_tree(scan, checksum);
-  if (!build.ok()) {
-    outcome.error = build.error;
-    return outcome;
-  }
-  if (!write_file_atomically(output, build.bytes, outcome.error)) return outcome;
-  outcome.entries = static_cast<std::int32_t>(scan.entries.size());
-  outcome.bytes = build.bytes.size();
+  outcome.entries = layout.count;
+  outcome.bytes = layout.total_size;
   return outcome;
 }
 
-bool write_file_atomically(const fs::path& path, const std::vector<std::uint8_t>& bytes, std::string& error) {
-  TemporaryFile temporary(path);
-  if (!temporary.created()) {
-    error = quoted(path) + ": cannot create a file there: " + std::strerror(errno);
-    return false;
+PackOutcome pack_directory(const fs::path& root, const fs::path& output, Tchecksum& checksum) {
+  // A second run would pack the first run's output along with the files.
+  for (const fs::path& written : {output, sums_path_for(output)}) {
+    if (lies_inside(root, written))
+      return refused(quoted(written) + ": the output file must not lie inside the folder being packed");
   }
-  if (!temporary.write(bytes.data(), bytes.size()) || !temporary.commit(path)) {
-    error = quoted(path) + ": cannot write: " + std::strerror(errno);
-    return false;
-  }
-  return true;
+  const TreeScan scan = scan_tree(root);
+  if (!scan.ok()) return refused(scan.error);
+  return pack_tree(scan, output, checksum);
 }
 
 bool read_whole_file(const fs::path& path, std::vector<std::uint8_t>& bytes, std::string& error) {

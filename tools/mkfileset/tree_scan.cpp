@@ -6,6 +6,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "core/name_case.h"
 #include "core/paths.h"
 #include "core/short_string.h"
 #include "payload/fileset_format.h"
@@ -15,22 +16,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// Upper-cases the ASCII and Windows-1252 letters that have a case pair, the
-// way Windows compares file names.
-std::string fold_cp1252_case(std::string_view name) {
-  std::string folded(name);
-  for (char& c : folded) {
-    const auto b = static_cast<unsigned char>(c);
-    unsigned char upper = b;
-    if (b >= 'a' && b <= 'z') upper = static_cast<unsigned char>(b - 32);
-    else if (b == 0x9A || b == 0x9C || b == 0x9E) upper = static_cast<unsigned char>(b - 16);  // š œ ž
-    else if (b == 0xFF) upper = 0x9F;                                                           // ÿ
-    else if (b >= 0xE0 && b <= 0xFE && b != 0xF7) upper = static_cast<unsigned char>(b - 32);   // à..þ, not ÷
-    c = static_cast<char>(upper);
-  }
-  return folded;
-}
 
 // True when path is folder or lies below it; both canonical.
 bool lies_within(const fs::path& folder, const fs::path& path) {
@@ -153,7 +138,7 @@ class Scanner {
 
   // Windows would see names that differ only in letter case as one file.
   void claim_name(const fs::path& source, const std::string& name) {
-    const auto [it, inserted] = seen_.emplace(fold_cp1252_case(name), source);
+    const auto [it, inserted] = seen_.emplace(fold_name_case(name), source);
     if (!inserted) refuse(source, "differs only in letter case from '" + it->second.string() + "'");
   }
 

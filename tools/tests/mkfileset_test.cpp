@@ -4,6 +4,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +13,8 @@
 #include <vector>
 
 #include "payload/fileset.h"
+#include "payload/fileset_sums.h"
+#include "payload/fileset_writer.h"
 #include "payload/tests/digest_vectors.h"
 #include "tools/tests/host_test_support.h"
 #include "tools/mkfileset/cli.h"
@@ -125,7 +128,37 @@ TEST_F(PackerTest, WorkedExampleAndEmptyFolderMatchTheVectors) {
     const Cli cli = run({"--seed", v.seed, from.string(), output().string()});
     ASSERT_EQ(cli.code, 0) << cli.err;
     EXPECT_EQ(read_file(output()), v.bytes) << v.seed << (empty ? " empty" : " worked example");
+    const auto view = FilesetView::open(v.bytes.data(), v.bytes.size());
+    ASSERT_TRUE(view);
+    EXPECT_EQ(read_file(sums_path_for(output())), make_fileset_sums(*view));
   }
+}
+
+TEST_F(PackerTest, StreamsFilesInPiecesToTheBytesOfTheInMemoryBuilder) {
+  // Files that end inside, at and just past the packer's 1 MiB pieces, so the
+  // digest's overlapping blocks straddle them.
+  const std::vector<std::pair<std::string, std::size_t>> files = {
+      {"a.bin", (1u << 20) + 127}, {"b.bin", 1}, {"c.bin", 0}, {"d\\e.bin", 5u << 19}, {"f.bin", 1u << 20}};
+  std::vector<FilesetEntry> entries = {FilesetEntry::folder("d")};
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    std::string contents(files[i].second, '\0');
+    for (std::size_t k = 0; k < contents.size(); ++k) contents[k] = static_cast<char>((k * 31 + i * 7) >> 3);
+    std::string name = files[i].first;
+    std::string on_disk = name;
+    if (const auto at = on_disk.find('\\'); at != std::string::npos) on_disk[at] = '/';
+    write_file(src() / on_disk, contents);
+    entries.push_back(FilesetEntry::file(name, contents));
+  }
+  std::sort(entries.begin() + 1, entries.end(), [](const FilesetEntry& a, const FilesetEntry& b) { return a.name < b.name; });
+
+  Tchecksum checksum(seed_b);
+  const PackOutcome outcome = pack_directory(src(), output(), checksum);
+  ASSERT_TRUE(outcome.ok()) << outcome.error;
+  const FilesetBuild expected = build_fileset(entries, checksum);
+  ASSERT_TRUE(expected.ok()) << expected.error;
+  EXPECT_TRUE(read_file(output()) == expected.bytes) << "the streamed container differs";
+  const auto view = FilesetView::open(expected.bytes.data(), expected.bytes.size());
+  EXPECT_EQ(read_file(sums_path_for(output())), make_fileset_sums(*view));
 }
 
 TEST_F(PackerTest, FoldersComeFirstThenFilesEachSortedByName) {
@@ -179,9 +212,11 @@ TEST_F(PackerTest, SymbolicLinksInsideArePackedAndThoseLeadingOutAreRefused) {
                                              "real\\target.txt"};
   EXPECT_EQ(scanned_names(scan), expected);
   Tchecksum checksum(seed_a);
-  const FilesetBuild build = pack_tree(scan, checksum);
-  ASSERT_TRUE(build.ok());
-  EXPECT_EQ(std::string(build.bytes.end() - 18, build.bytes.end()), "targettargettarget");
+  ASSERT_TRUE(pack_tree(scan, output(), checksum).ok());
+  const auto bytes = read_file(output());
+  EXPECT_EQ(std::string(bytes.end() - 18, bytes.end()), "targettargettarget");
+  fs::remove(output());
+  fs::remove(output().string() + ".sums");
 
   // Every link that leads out, or round in a circle, is named at once.
   fs::create_symlink(tmp_.path() / "outside.txt", src() / "out_file.txt");
@@ -316,17 +351,19 @@ TEST_F(PackerTest, RefusesAFileThatChangesOrVanishesAfterTheScan) {
   TreeScan scan = scan_tree(src());
   ASSERT_TRUE(scan.ok());
   write_file(src() / "b.txt", "wor");
-  FilesetBuild build = pack_tree(scan, checksum);
-  EXPECT_FALSE(build.ok());
-  EXPECT_NE(build.error.find("b.txt"), std::string::npos) << build.error;
+  PackOutcome outcome = pack_tree(scan, output(), checksum);
+  EXPECT_FALSE(outcome.ok());
+  EXPECT_NE(outcome.error.find("b.txt"), std::string::npos) << outcome.error;
 
   write_file(src() / "b.txt", "world!");
-  EXPECT_FALSE(pack_tree(scan, checksum).ok());
+  EXPECT_FALSE(pack_tree(scan, output(), checksum).ok());
 
   fs::remove(src() / "b.txt");
-  build = pack_tree(scan, checksum);
-  EXPECT_FALSE(build.ok());
-  EXPECT_NE(build.error.find("cannot open"), std::string::npos) << build.error;
+  outcome = pack_tree(scan, output(), checksum);
+  EXPECT_FALSE(outcome.ok());
+  EXPECT_NE(outcome.error.find("cannot open"), std::string::npos) << outcome.error;
+  EXPECT_FALSE(fs::exists(output()));
+  EXPECT_FALSE(fs::exists(sums_path_for(output())));
 }
 
 TEST_F(PackerTest, RefusesAFileWithoutReadPermission) {
@@ -347,9 +384,10 @@ TEST_F(PackerTest, RefusesAFileWhoseReadFails) {
   TreeScan scan;
   scan.entries.push_back({"memory", memory, false, 0});
   Tchecksum checksum(seed_a);
-  const FilesetBuild build = pack_tree(scan, checksum);
-  EXPECT_FALSE(build.ok());
-  EXPECT_NE(build.error.find("cannot read"), std::string::npos) << build.error;
+  const PackOutcome outcome = pack_tree(scan, output(), checksum);
+  EXPECT_FALSE(outcome.ok());
+  EXPECT_NE(outcome.error.find("cannot read"), std::string::npos) << outcome.error;
+  EXPECT_FALSE(fs::exists(output()));
 }
 
 TEST_F(PackerTest, RefusesAnOutputInsideTheFolder) {
