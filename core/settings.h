@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/journal.h"
 
@@ -30,6 +31,23 @@ struct BackupStatistics {
   std::int32_t restored = 0;     // saved files moved back by a rollback
   std::int32_t unrestored = 0;   // saved files still in the backup folder after it
 };
+
+// One file or folder this run moved into the backup folder: where it was and
+// where it went.
+struct SavedItem {
+  std::string original;
+  std::string saved;
+};
+
+// What this run did in the backup folder, so that clean-up and rollback act on
+// exactly that and never on other contents of a folder given with "-p".
+struct BackupState {
+  bool folder_created = false;             // this run made backup_dir itself
+  std::vector<std::string> created_dirs;   // folders it made below backup_dir, outermost first
+  std::vector<SavedItem> items;            // what it moved there, in order
+};
+
+class RunRecordSink;
 
 struct InstallerSettings {
   // Target paths. install_dir ends with "\" when the install step runs; an
@@ -62,6 +80,7 @@ struct InstallerSettings {
   std::int32_t admin_level = 0;   // 1 administrator, -1 not, 0 unknown
   std::int32_t result_code = 0;
   BackupStatistics backups;
+  BackupState backup;
 
   // Options; the letters are the command-line switches (upper case on).
   bool user_only = false;              // U
@@ -85,6 +104,8 @@ struct InstallerSettings {
   FolderTable folders;
 
   Tstring_writer journal;
+  // The stopped-run record of the install step, while it is open (not owned).
+  RunRecordSink* run_record = nullptr;
 
   bool german() const { return language_offset == language_german; }
 };

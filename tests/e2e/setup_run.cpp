@@ -5,7 +5,8 @@
 
 std::string e2e_program(const std::string& name) { return std::string(e2e_bin_dir) + "\\" + name + ".exe"; }
 
-SetupRun run_setup(const std::string& program, const std::vector<std::string>& args, DWORD timeout_ms) {
+SetupRun run_setup(const std::string& program, const std::vector<std::string>& args, DWORD timeout_ms,
+                   const std::vector<int>& answers) {
   std::string command = driver::quote_arg(program);
   for (const std::string& arg : args) command += " " + driver::quote_arg(arg);
 
@@ -17,8 +18,11 @@ SetupRun run_setup(const std::string& program, const std::vector<std::string>& a
   }
   driver::Driver d;
   d.set_process(process.pid());
-  const driver::ExitWatch watch = d.wait_for_exit(process, timeout_ms, [&d](const driver::Dialog& box) {
-    if (box.buttons.empty()) {
+  std::size_t answered = 0;
+  const driver::ExitWatch watch = d.wait_for_exit(process, timeout_ms, [&](const driver::Dialog& box) {
+    if (answered < answers.size()) {
+      d.press(box, answers[answered++]);
+    } else if (box.buttons.empty()) {
       d.close(box.hwnd);
     } else {
       d.press(box, box.buttons.front().id);

@@ -19,9 +19,11 @@ struct SetupRun {
 // The path of a setup program in the tests' build folder ("e2e_setup" ...).
 std::string e2e_program(const std::string& name);
 
-// Starts the program with the arguments and answers every box with its first
-// button, the default one; a box that has none is closed.
-SetupRun run_setup(const std::string& program, const std::vector<std::string>& args, DWORD timeout_ms = 60000);
+// Starts the program with the arguments and answers its boxes in order with
+// the buttons in answers; every further box with its first button, the
+// default one; a box that has none is closed.
+SetupRun run_setup(const std::string& program, const std::vector<std::string>& args, DWORD timeout_ms = 60000,
+                   const std::vector<int>& answers = {});
 
 // The lines of log_inst.dat: split at CR LF; a line break of another form
 // stays inside the line, so that it shows as a difference.
