@@ -79,3 +79,14 @@ bool is_contained_name(std::string_view name) {
   }
   return true;
 }
+
+bool is_same_or_below(std::string_view path, std::string_view folder) {
+  while (!folder.empty() && folder.back() == '\\') folder.remove_suffix(1);
+  while (!path.empty() && path.back() == '\\') path.remove_suffix(1);
+  if (folder.empty() || path.size() < folder.size()) return false;
+  for (std::size_t i = 0; i < folder.size(); ++i) {
+    if (std::toupper(static_cast<unsigned char>(path[i])) != std::toupper(static_cast<unsigned char>(folder[i])))
+      return false;
+  }
+  return path.size() == folder.size() || path[folder.size()] == '\\';
+}

@@ -31,3 +31,8 @@ void to_backslashes(std::string& text);
 // such as CON or LPT1, no character that is never valid in a file name.
 // Payload entry names must pass this before anything is written for them.
 bool is_contained_name(std::string_view name);
+
+// True when path is folder itself or lies below it. Letter case does not
+// count (ASCII letters), nor a trailing "\"; both must be full paths in the
+// same spelling ("\" separators, no "." or "..").
+bool is_same_or_below(std::string_view path, std::string_view folder);

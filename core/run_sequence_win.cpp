@@ -6,18 +6,24 @@
 #include <optional>
 
 #include "core/exit_codes.h"
+#include "core/folders.h"
 #include "core/paths.h"
 #include "core/gdi_object.h"
 #include "core/message_box.h"
 #include "core/options.h"
+#include "core/protected_folders.h"
 #include "core/run_messages.h"
 #include "core/settings.h"
 #include "core/short_string.h"
 #include "core/silent_paths.h"
+#include "engine/backup_cleanup.h"
 #include "engine/extract.h"
 #include "engine/install_plan.h"
 #include "engine/journal.h"
 #include "engine/journal_file.h"
+#include "engine/rollback.h"
+#include "engine/rollback_text.h"
+#include "engine/run_record_file.h"
 #include "payload/digest.h"
 #include "payload/payload_resource.h"
 #include "resources/resource_ids.h"
@@ -34,8 +40,10 @@
 
 namespace {
 
-// The uninstaller's path among the seven product texts.
+// Places among the seven product texts.
 constexpr int uninstaller_text = 2;
+constexpr int product_title_text = 3;
+constexpr int uninstall_title_text = 4;
 
 class RunSequence {
  public:
@@ -57,6 +65,7 @@ class RunSequence {
     }
     if (!s_.abort) load_product_texts(s_.language_offset);
     if (!s_.abort) choose_paths();
+    if (!s_.abort) undo_stopped_run();
     if (!s_.abort) install();
 
     s_.journal.done();
@@ -89,14 +98,21 @@ class RunSequence {
     for (const std::int32_t offset : {language_english, language_german}) {
       const std::string uninstaller = load_localised_string(IDS_PRODUCT_FOLDER + uninstaller_text + offset);
       if (!plan_->check_own_file(journal_file_relative_path(uninstaller)).ok()) return false;
+      // The links made in the installation folder, replaced by their save.
+      for (const int text : {product_title_text, uninstall_title_text}) {
+        const std::string title = load_localised_string(IDS_PRODUCT_FOLDER + text + offset);
+        if (!plan_->check_own_file(title + ".lnk").ok()) return false;
+      }
     }
-    return true;
+    return plan_->check_own_file(run_record_file_name).ok();
   }
 
   // A silent run completes the paths itself. An interactive one asks for the
   // language (unless "-L" gave it), reloads the product texts in it and asks
   // for the folders and options; leaving either dialog installs nothing.
   void choose_paths() {
+    // Saved files never go into the system's own folders.
+    if (is_in_system_folders(s_.backup_base_dir, s_.folders)) return stop(exit_paths_unusable);
     if (s_.silent) {
       complete_silent_paths(s_);
       if (!paths_usable()) stop(exit_paths_unusable);
@@ -114,22 +130,123 @@ class RunSequence {
     s_.progress = progress_.get();
   }
 
-  // Step 12 as far as it is built: the files, then the shortcuts, the
-  // registration, the journal file and the report. A failed installation
-  // stays as it is and keeps its journal, so that the uninstaller can still
-  // remove what was written.
+  // A run into this folder that was stopped before it ended left its record
+  // there: nothing is installed over it. It is undone when the user (or -B)
+  // says so; otherwise everything stays as it is.
+  void undo_stopped_run() {
+    const std::string path = run_record_path(s_.install_dir);
+    const std::optional<std::string> bytes = read_run_record(path);
+    if (!bytes) return;
+    end_progress();
+    const bool undo = s_.silent ? s_.rollback_on_failure
+                                : show_message_text(stopped_run_caption, stopped_run_question(s_.german(), s_.install_dir),
+                                                    MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
+    if (!undo) {
+      stop(s_.silent ? exit_failed_kept : exit_user_left);
+      return;
+    }
+    StoppedRun stopped = parse_run_record(*bytes);
+    s_.backup_dir = stopped.backup_dir;
+    s_.backup = stopped.backup;
+    const UndoOutcome outcome = undo_run(UndoPlan{stopped.records, stopped.backup_dir, stopped.backup},
+                                         remove_registration(), [&path] { DeleteFileA(path.c_str()); });
+    s_.journal.init();  // this run's write probe left only its own record
+    for (const std::string& r : outcome.left) s_.journal.add(r);
+    s_.backups.restored = outcome.restored;
+    s_.backups.unrestored = outcome.unrestored;
+    // Only what was really moved aside counts as saved now.
+    s_.backup.items = saved_items_present(s_.backup);
+    if (!s_.silent) show_rollback_report(s_, outcome.saved);
+    after_rollback();
+  }
+
+  // Step 12: the files, the failure branch, the clean-up of the saved files,
+  // then the shortcuts, the registration, the journal file and the report.
+  // While all that goes on, a record in the installation folder lists
+  // everything done so far, so that a run stopped in the middle can be undone
+  // by the next one.
   void install() {
+    if (open_run_record()) {
+      s_.run_record = &record_;
+      s_.journal.set_observer(&record_);
+    }
     s_.result_code = install_fileset(payload_->fileset, payload_->sums, s_.install_dir, s_.verify_files, s_);
     end_progress();
+    record_.checkpoint();
     const bool failed = s_.result_code > 0;
+    if (failed && !s_.silent) s_.rollback_on_failure = ask_rollback(s_);
+    if (failed && s_.rollback_on_failure) {
+      rollback(s_, remove_registration(), [this] { record_.discard(); });
+      after_rollback();
+      return;
+    }
+    const CleanupResult cleanup = finish_backups(s_, false, remove_registration(), [this] { record_.discard(); });
+    if (cleanup == CleanupResult::rolled_back) {
+      write_leftovers();
+      exit_code_ = exit_rolled_back;
+      return;
+    }
     finish_installation();
     // Without its journal the installation cannot be uninstalled: not a success.
-    const bool journal_written = write_journal_file(s_.journal, journal_file_path());
+    const bool journal_written = write_final_journal();
+    if (journal_written) record_.discard();
+    if (cleanup == CleanupResult::go_on_then_delete) delete_saved_files(s_);
     if (failed || !journal_written) {
       exit_code_ = exit_failed_kept;
       return;
     }
     report_success();
+  }
+
+  // The record is made in the installation folder, so that folder comes
+  // first; its "DIR:" records are the first the record holds.
+  bool open_run_record() {
+    std::string folder = s_.install_dir;
+    strip_trailing_backslash(folder);
+    force_dirs_journaled(folder, s_.journal);
+    if (!record_.create(run_record_path(s_.install_dir))) return false;
+    for (const std::string& r : read_records(s_.journal)) record_.write_line(r);
+    record_.checkpoint();
+    return true;
+  }
+
+  // The journal file's folder goes into the record; the file itself does not:
+  // undoing a stopped run must never delete a journal that earlier
+  // installations share.
+  bool write_final_journal() {
+    const std::string path = journal_file_path();
+    if (record_fits(record::file, path)) force_dirs_journaled(parent_dir(path), s_.journal);
+    s_.journal.set_observer(nullptr);
+    s_.run_record = nullptr;
+    return write_journal_file(s_.journal, path);
+  }
+
+  void after_rollback() {
+    finish_backups(s_, true, remove_registration(), {});
+    write_leftovers();
+    exit_code_ = exit_rolled_back;
+    s_.abort = true;
+  }
+
+  // What a rollback could not undo, and a kept backup folder, stay recorded
+  // for the uninstaller; a complete rollback writes no journal file.
+  void write_leftovers() {
+    s_.journal.set_observer(nullptr);
+    s_.run_record = nullptr;
+    if (read_records(s_.journal).empty()) return;
+    write_journal_file(s_.journal, journal_file_path());
+  }
+
+  RemoveRegistration remove_registration() const {
+    return [this](const std::string& key) {
+      if (remove_uninstall_key(registry_, key)) return true;
+      // Gone counts as undone; values this run could not read stay.
+      const std::string sub_key = std::string(uninstall_root_key) + key;
+      HKEY opened = nullptr;
+      if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, sub_key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return true;
+      RegCloseKey(opened);
+      return registry_.shell_delete_key(HKEY_LOCAL_MACHINE, sub_key.c_str());
+    };
   }
 
   // What an installation that stays gets besides its files.
@@ -181,6 +298,7 @@ class RunSequence {
   std::optional<InstallPlan> plan_;
   GdiObject<HBITMAP> logo_;
   std::unique_ptr<ProgressWindow> progress_;  // shown while an interactive run writes the files
+  RunRecordFile record_;
   ExitCode exit_code_ = exit_success;
 };
 

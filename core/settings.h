@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "core/progress_sink.h"
 #include "engine/journal.h"
@@ -31,6 +32,23 @@ struct BackupStatistics {
   std::int32_t restored = 0;     // saved files moved back by a rollback
   std::int32_t unrestored = 0;   // saved files still in the backup folder after it
 };
+
+// One file or folder this run moved into the backup folder: where it was and
+// where it went.
+struct SavedItem {
+  std::string original;
+  std::string saved;
+};
+
+// What this run did in the backup folder, so that clean-up and rollback act on
+// exactly that and never on other contents of a folder given with "-p".
+struct BackupState {
+  bool folder_created = false;             // this run made backup_dir itself
+  std::vector<std::string> created_dirs;   // folders it made below backup_dir, outermost first
+  std::vector<SavedItem> items;            // what it moved there, in order
+};
+
+class RunRecordSink;
 
 struct InstallerSettings {
   // Target paths. install_dir ends with "\" when the install step runs; an
@@ -63,6 +81,7 @@ struct InstallerSettings {
   std::int32_t admin_level = 0;   // 1 administrator, -1 not, 0 unknown
   std::int32_t result_code = 0;
   BackupStatistics backups;
+  BackupState backup;
 
   // Options; the letters are the command-line switches (upper case on).
   bool user_only = false;              // U
@@ -87,6 +106,8 @@ struct InstallerSettings {
 
   Tstring_writer journal;
   ProgressSink* progress = nullptr;  // an interactive run's progress display while files are written
+  // The stopped-run record of the install step, while it is open (not owned).
+  RunRecordSink* run_record = nullptr;
 
   bool german() const { return language_offset == language_german; }
 };

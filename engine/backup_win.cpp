@@ -7,6 +7,8 @@
 #include "core/settings.h"
 #include "core/short_string.h"
 #include "engine/backup_name.h"
+#include "engine/journal.h"
+#include "engine/run_record.h"
 
 namespace {
 
@@ -28,7 +30,7 @@ bool is_folder(const std::string& path) {
 bool use_preset_folder(InstallerSettings& settings) {
   // Saved files must land in the folder given, never in a cut one.
   if (!fits_short(settings.backup_base_dir)) return false;
-  force_dirs(settings.backup_base_dir);
+  settings.backup.folder_created = force_dirs(settings.backup_base_dir);
   if (!is_folder(settings.backup_base_dir)) return false;
   settings.backup_dir = settings.backup_base_dir;
   return true;
@@ -44,6 +46,7 @@ bool make_fresh_folder(InstallerSettings& settings, const std::string& base, std
     if (!fits_short(candidate)) return false;
     if (CreateDirectoryA(candidate.c_str(), nullptr)) {
       settings.backup_dir = candidate;
+      settings.backup.folder_created = true;
       return true;
     }
     if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
@@ -55,11 +58,37 @@ bool make_fresh_folder(InstallerSettings& settings, const std::string& base, std
 
 bool make_backup_folder(InstallerSettings& settings) { return make_backup_folder(settings, GetTickCount()); }
 
-bool make_backup_folder(InstallerSettings& settings, std::uint32_t seed) {
+namespace {
+
+bool choose_backup_folder(InstallerSettings& settings, std::uint32_t seed) {
   if (!settings.backup_base_dir.empty()) return use_preset_folder(settings);
   std::string base = environment_variable("TEMP");
   if (base.empty()) base = join_path(settings.folders.documents_dir, "temp");
   return make_fresh_folder(settings, base, seed);
+}
+
+// The folders made below the backup folder for target, recorded so that
+// clean-up and rollback remove exactly those.
+void make_target_folder(const std::string& target, InstallerSettings& settings) {
+  Tstring_writer made;
+  force_dirs_journaled(parent_dir(target), made);
+  for (const std::string& r : read_records(made)) {
+    const std::string folder = r.substr(record::dir.size());
+    settings.backup.created_dirs.push_back(folder);
+    if (settings.run_record) settings.run_record->write_line(std::string(run_record::backup_subdir) + folder);
+  }
+}
+
+}  // namespace
+
+bool make_backup_folder(InstallerSettings& settings, std::uint32_t seed) {
+  if (!choose_backup_folder(settings, seed)) return false;
+  if (settings.run_record) {
+    const std::string_view kind = settings.backup.folder_created ? run_record::backup_made : run_record::backup_used;
+    settings.run_record->write_line(std::string(kind) + settings.backup_dir);
+    settings.run_record->checkpoint();
+  }
+  return true;
 }
 
 bool backup_file(const std::string& destination, const std::string& name, InstallerSettings& settings) {
@@ -73,7 +102,11 @@ bool backup_file(const std::string& destination, const std::string& name, Instal
     return false;
   }
 
-  force_dirs(parent_dir(target));
+  make_target_folder(target, settings);
+  const SavedItem item{source, target};
+  // Recorded before the move: a run stopped right after it still knows where
+  // the file went.
+  if (settings.run_record) settings.run_record->write_line(run_record::save_line(item));
   SetFileAttributesA(source.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
   // A backup folder that is the installation folder (-p) makes the target
   // the source itself: that move "succeeds" and the file stays, and writing
@@ -83,6 +116,7 @@ bool backup_file(const std::string& destination, const std::string& name, Instal
   if (moved) {
     SetFileAttributesA(target.c_str(), attributes);
     ++settings.backups.saved;
+    settings.backup.items.push_back(item);
     return true;
   }
   SetFileAttributesA(source.c_str(), attributes);

@@ -99,3 +99,17 @@ TEST(ContainedName, RefusesDeviceNamesAndInvalidCharacters) {
     EXPECT_FALSE(is_contained_name(name)) << name;
   }
 }
+
+TEST(IsSameOrBelow, ComparesWholeSegmentsIgnoringCaseAndATrailingBackslash) {
+  struct Case {
+    const char* path;
+    const char* folder;
+    bool expected;
+  };
+  const Case cases[] = {
+      {"C:\\Windows", "C:\\windows", true},          {"c:\\windows\\system32\\", "C:\\Windows\\", true},
+      {"C:\\Windows\\System32\\x", "C:\\WINDOWS", true}, {"C:\\WindowsApps", "C:\\Windows", false},
+      {"C:\\Win", "C:\\Windows", false},            {"D:\\saved", "", false},
+  };
+  for (const Case& c : cases) EXPECT_EQ(is_same_or_below(c.path, c.folder), c.expected) << c.path << " in " << c.folder;
+}

@@ -110,7 +110,10 @@ class Interactive : public ::testing::Test {
 
   // Waits for the report, answers it and for the end of the program.
   driver::ExitWatch finish() {
-    return d_.wait_for_exit(process_, 60000, [this](const Dialog& box) { d_.press(box, IDOK); });
+    // Each box gets its first button: OK, or Yes in the clean-up question.
+    return d_.wait_for_exit(process_, 60000, [this](const Dialog& box) {
+      d_.press(box, box.buttons.empty() ? IDOK : box.buttons.front().id);
+    });
   }
 
   // The operations queued for the next reboot (a persistent Wine server

@@ -70,16 +70,18 @@ TEST_F(ExistingFiles, SilentRunWithoutOverwriteStopsAtTheFirstExistingFile) {
 TEST_F(ExistingFiles, InteractiveYesReplacesThisFileAndAsksNoMore) {
   ASSERT_TRUE(write_file(installed() + "\\uninst\\uninstall.exe", "old uninstaller"));
   const std::string saved = target_ / "saved";
-  // The path dialog gets the folder; each box then gets its first button: Yes, then OK.
-  const SetupRun r =
-      run_setup(e2e_program("e2e_setup"), {"-L0", "-p" + saved}, 60000, install_into(target_.path()));
+  // The path dialog gets the folder; then Yes (replace all), No (keep the
+  // saved files), and OK.
+  const SetupRun r = run_setup(e2e_program("e2e_setup"), {"-L0", "-p" + saved}, 60000, {IDYES, IDNO},
+                               install_into(target_.path()));
   ASSERT_TRUE(r.finished) << r.log;
   EXPECT_EQ(r.exit_code, 0u) << r.log;
-  ASSERT_EQ(r.boxes.size(), 3u) << r.log;
+  ASSERT_EQ(r.boxes.size(), 4u) << r.log;
   EXPECT_EQ(r.boxes[0].caption, path_dialog_caption);
   EXPECT_EQ(r.boxes[1].caption, "Install failed");
   EXPECT_EQ(r.boxes[1].message.rfind("The file" + installed() + "\\readme.txt\r\n", 0), 0u) << r.boxes[1].message;
-  EXPECT_EQ(r.boxes[2].caption, "Install complete");
+  EXPECT_EQ(r.boxes[2].caption, "Delete temporary files?");
+  EXPECT_EQ(r.boxes[3].caption, "Install complete");
 
   EXPECT_EQ(read_file(installed() + "\\readme.txt"), payload_file("readme.txt"));
   EXPECT_EQ(read_file(installed() + "\\uninst\\uninstall.exe"), payload_file("uninst\\uninstall.exe"));

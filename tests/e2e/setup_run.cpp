@@ -6,7 +6,7 @@
 std::string e2e_program(const std::string& name) { return std::string(e2e_bin_dir) + "\\" + name + ".exe"; }
 
 SetupRun run_setup(const std::string& program, const std::vector<std::string>& args, DWORD timeout_ms,
-                   const DialogAnswer& answer) {
+                   const std::vector<int>& answers, const DialogAnswer& answer) {
   std::string command = driver::quote_arg(program);
   for (const std::string& arg : args) command += " " + driver::quote_arg(arg);
 
@@ -18,9 +18,12 @@ SetupRun run_setup(const std::string& program, const std::vector<std::string>& a
   }
   driver::Driver d;
   d.set_process(process.pid());
-  const driver::ExitWatch watch = d.wait_for_exit(process, timeout_ms, [&d, &answer](const driver::Dialog& box) {
+  std::size_t answered = 0;
+  const driver::ExitWatch watch = d.wait_for_exit(process, timeout_ms, [&](const driver::Dialog& box) {
     if (answer && answer(d, box)) return;
-    if (box.buttons.empty()) {
+    if (answered < answers.size()) {
+      d.press(box, answers[answered++]);
+    } else if (box.buttons.empty()) {
       d.close(box.hwnd);
     } else {
       d.press(box, box.buttons.front().id);
@@ -31,6 +34,11 @@ SetupRun run_setup(const std::string& program, const std::vector<std::string>& a
   result.boxes = watch.dialogs;
   result.log = d.log().text();
   return result;
+}
+
+SetupRun run_setup(const std::string& program, const std::vector<std::string>& args, DWORD timeout_ms,
+                   const DialogAnswer& answer) {
+  return run_setup(program, args, timeout_ms, {}, answer);
 }
 
 std::vector<std::string> journal_lines(const std::string& bytes) {

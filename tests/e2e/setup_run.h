@@ -20,11 +20,15 @@ struct SetupRun {
 // The path of a setup program in the tests' build folder ("e2e_setup" ...).
 std::string e2e_program(const std::string& name);
 
-// Answers a dialog the test knows; false leaves it to the default answer.
+// Answers a dialog the test knows; false leaves it to the next answer.
 using DialogAnswer = std::function<bool(driver::Driver&, const driver::Dialog&)>;
 
-// Starts the program with the arguments and answers every box with its first
-// button, the default one; a box that has none is closed.
+// Starts the program with the arguments. A box is answered by `answer` when it
+// takes it (the path dialog, say); otherwise the boxes get the buttons in
+// `answers` in order; every further box its first button, the default one; a
+// box that has none is closed.
+SetupRun run_setup(const std::string& program, const std::vector<std::string>& args, DWORD timeout_ms,
+                   const std::vector<int>& answers, const DialogAnswer& answer = {});
 SetupRun run_setup(const std::string& program, const std::vector<std::string>& args, DWORD timeout_ms = 60000,
                    const DialogAnswer& answer = {});
 

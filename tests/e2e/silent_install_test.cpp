@@ -65,12 +65,15 @@ TEST_F(SilentInstall, SecondInstallationAppendsItsRecordsToTheSameJournal) {
   ASSERT_TRUE(second.finished) << second.log;
   EXPECT_EQ(second.exit_code, 0u) << second.log;
 
-  // The folders exist already: the second run journals its probe and its files.
+  // The folders exist already: the second run journals its probe and its
+  // files, then the folder given with -p, where the replaced files stay (the
+  // clean-up comes before the links), then its links and journal file.
   std::vector<std::string> expected = expected_fresh_journal(installed());
   expected.push_back(probe_record(installed()));
   for (const std::string& line : expected_fresh_journal(installed())) {
     if (line.rfind("FILE:", 0) == 0) expected.push_back(line);
   }
+  expected.insert(expected.end() - 3, "RDIR:" + (target_ / "saved"));
   const auto journal = read_file(journal_path());
   ASSERT_TRUE(journal);
   EXPECT_EQ(journal_lines(*journal), expected);

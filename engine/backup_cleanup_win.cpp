@@ -1,0 +1,67 @@
+#include "engine/backup_cleanup.h"
+
+#include <windows.h>
+
+#include "core/message_box.h"
+#include "core/settings.h"
+#include "engine/journal.h"
+#include "engine/tree_removal.h"
+
+namespace {
+
+BackupChoice choose(const InstallerSettings& settings, bool after_rollback) {
+  if (!settings.silent) return ask_delete_backups(settings, !after_rollback);
+  // What a rollback could not put back is the only copy of the user's file.
+  if (after_rollback) return BackupChoice::keep;
+  return settings.backup_base_dir.empty() ? BackupChoice::delete_files : BackupChoice::keep;
+}
+
+}  // namespace
+
+BackupChoice ask_delete_backups(const InstallerSettings& settings, bool allow_cancel) {
+  const int answer =
+      show_message_text(cleanup_caption, cleanup_question(settings.german(), settings.backup_dir, allow_cancel),
+                        (allow_cancel ? MB_YESNOCANCEL : MB_YESNO) | MB_ICONEXCLAMATION);
+  if (answer == IDYES) return BackupChoice::delete_files;
+  if (answer == IDNO || !allow_cancel) return BackupChoice::keep;
+  return BackupChoice::roll_back;
+}
+
+void remove_empty_backup_folders(const InstallerSettings& settings) {
+  const BackupState& b = settings.backup;
+  for (auto d = b.created_dirs.rbegin(); d != b.created_dirs.rend(); ++d) remove_folder(*d);
+  if (b.folder_created) remove_folder(settings.backup_dir);
+}
+
+CleanupResult finish_backups(InstallerSettings& settings, bool after_rollback,
+                             const RemoveRegistration& remove_registration,
+                             const std::function<void()>& release_record) {
+  if (saved_items_present(settings.backup).empty()) {
+    remove_empty_backup_folders(settings);
+    return CleanupResult::go_on;
+  }
+  switch (choose(settings, after_rollback)) {
+    case BackupChoice::roll_back:
+      rollback(settings, remove_registration, release_record);
+      // Asked again, now without Cancel, when saved files could not go back.
+      finish_backups(settings, true, remove_registration, release_record);
+      return CleanupResult::rolled_back;
+    case BackupChoice::keep:
+      add_record(settings.journal, record::backup_dir, settings.backup_dir);
+      return CleanupResult::go_on;
+    case BackupChoice::delete_files:
+      break;
+  }
+  if (after_rollback) {
+    delete_saved_files(settings);
+    return CleanupResult::go_on;
+  }
+  return CleanupResult::go_on_then_delete;
+}
+
+void delete_saved_files(const InstallerSettings& settings) {
+  for (auto item = settings.backup.items.rbegin(); item != settings.backup.items.rend(); ++item) {
+    delete_path(item->saved);
+  }
+  remove_empty_backup_folders(settings);
+}

@@ -1,0 +1,52 @@
+// Links inside trees that are removed: never followed. The CTest fixture
+// win_tests_links_setup makes, in the prefix's drive C:, a folder tree whose
+// "sub\link" is a Unix symbolic link to a folder outside it; Wine shows that
+// as a folder with FILE_ATTRIBUTE_REPARSE_POINT. Without the fixture these
+// tests skip.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <functional>
+
+#include "core/settings.h"
+#include "engine/backup_cleanup.h"
+#include "engine/journal.h"
+#include "engine/rollback.h"
+#include "engine/tree_removal.h"
+#include "tests/support/win_fs.h"
+
+namespace {
+
+constexpr const char* fixture = "C:\\setup-link-test";
+
+TEST(Links, NoRemovalEntersALinkOrTouchesWhatItLeadsTo) {
+  const std::string tree = std::string(fixture) + "\\tree";
+  const std::string link = tree + "\\sub\\link";
+  const std::string outside = std::string(fixture) + "\\outside";
+  if (!folder_exists(link)) GTEST_SKIP() << "the link fixture is not set up";
+  ASSERT_TRUE(GetFileAttributesA(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT);
+  const std::vector<std::string> before = list_tree(outside);
+  ASSERT_FALSE(before.empty());
+
+  // The link as a saved item's content and as a folder of the installation.
+  InstallerSettings s;
+  s.backup_dir = tree;
+  s.backup.items = {{std::string(fixture) + "\\game\\sub", tree + "\\sub"}};
+  const std::vector<std::pair<const char*, std::function<void()>>> removals = {
+      {"remove_empty_tree", [&] { remove_empty_tree(tree); }},
+      {"delete_tree", [&] { delete_tree(tree); }},
+      {"delete_path of the link", [&] { delete_path(link); }},
+      {"delete_saved_files", [&] { delete_saved_files(s); }},
+      {"undo_run", [&] {
+         undo_run(UndoPlan{{"DIR:" + tree, "DIR:" + tree + "\\sub", "FILE:" + link}, "", {}}, {}, {});
+       }},
+  };
+  for (const auto& [name, remove] : removals) {
+    remove();
+    EXPECT_EQ(list_tree(outside), before) << name;
+    EXPECT_EQ(read_file(outside + "\\keep.txt"), "keep me\n") << name;
+  }
+}
+
+}  // namespace

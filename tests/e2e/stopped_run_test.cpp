@@ -1,0 +1,115 @@
+// Runs that are stopped before they end (the process killed, the machine
+// switched off) leave a record in the installation folder; the next run finds
+// it before it installs anything and undoes the stopped run with -B.
+//
+// The run stops itself at a chosen record with the test hook
+// SETUP_TEST_STOP_AT=<line prefix>#<n> (TerminateProcess, as a kill).
+#include <gtest/gtest.h>
+
+#include "e2e_paths.h"
+#include "setup_run.h"
+#include "tests/e2e/install_check.h"
+#include "tests/e2e/tree_snapshot.h"
+#include "tests/support/win_fs.h"
+
+namespace {
+
+constexpr DWORD exit_rolled_back = 5;
+constexpr DWORD exit_failed_kept = 6;
+constexpr DWORD exit_stopped = 99;  // what the hook's TerminateProcess gives
+
+class ScopedStop {
+ public:
+  explicit ScopedStop(const std::string& at) { SetEnvironmentVariableA("SETUP_TEST_STOP_AT", at.c_str()); }
+  ~ScopedStop() { SetEnvironmentVariableA("SETUP_TEST_STOP_AT", nullptr); }
+};
+
+// An earlier installation of 1,000 files: folders f10 to f19 with older files
+// (one read-only) and a file of the user's; f20 to f29 are new to it.
+class StoppedRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string d = installed();
+    ASSERT_TRUE(CreateDirectoryA(d.c_str(), nullptr));
+    for (int folder = 10; folder < 20; ++folder) {
+      const std::string f = d + "\\f" + std::to_string(folder);
+      ASSERT_TRUE(CreateDirectoryA(f.c_str(), nullptr));
+      for (int file = 10; file < 60; ++file) {
+        ASSERT_TRUE(write_file(f + "\\file" + std::to_string(file) + ".dat", "old " + std::to_string(file)));
+      }
+    }
+    ASSERT_TRUE(set_read_only(d + "\\f10\\file10.dat", true));
+    ASSERT_TRUE(write_file(d + "\\f15\\users.txt", "mine"));
+    before_ = snapshot(target_.path());
+    backups_before_ = backup_folders_in_temp();
+  }
+  std::string installed() const { return target_ / product_folder; }
+  SetupRun run(const std::vector<std::string>& extra) {
+    std::vector<std::string> args = {"-G", "-O", "-P" + target_.path()};
+    args.insert(args.end(), extra.begin(), extra.end());
+    return run_setup(e2e_program("e2e_setup_stop"), args, 120000);
+  }
+
+  TempDir target_;
+  TreeSnapshot before_;
+  std::vector<std::string> backups_before_;
+};
+
+TEST_F(StoppedRun, NextRunUndoesItWithBAndChangesNothingWithout) {
+  // After the first folder it made, in the middle of the files, and right
+  // before a replaced file is moved aside.
+  for (const char* stop_at : {"DIR:#1", "FILE:#700", "*SAVE:#230"}) {
+    SCOPED_TRACE(stop_at);
+    {
+      ScopedStop stop(stop_at);
+      const SetupRun stopped = run({});
+      ASSERT_TRUE(stopped.finished) << stopped.log;
+      ASSERT_EQ(stopped.exit_code, exit_stopped) << stopped.log;
+    }
+    ASSERT_TRUE(file_exists(installed() + "\\setup_unfinished.dat"));
+    const TreeSnapshot after_stop = snapshot(target_.path());
+    EXPECT_NE(tree_differences(before_, after_stop), "");
+
+    // Without -B nothing changes, not even a file of the new installation.
+    const SetupRun refused = run({});
+    EXPECT_EQ(refused.exit_code, exit_failed_kept) << refused.log;
+    EXPECT_TRUE(refused.boxes.empty()) << refused.log;
+    EXPECT_EQ(tree_differences(after_stop, snapshot(target_.path())), "");
+
+    // With -B the stopped run is undone, and nothing is installed.
+    const SetupRun undone = run({"-B"});
+    EXPECT_EQ(undone.exit_code, exit_rolled_back) << undone.log;
+    EXPECT_TRUE(undone.boxes.empty()) << undone.log;
+    EXPECT_EQ(tree_differences(before_, snapshot(target_.path())), "");
+    EXPECT_EQ(backup_folders_in_temp(), backups_before_);
+  }
+
+  // A further run installs normally and leaves no record behind.
+  const SetupRun complete = run({});
+  EXPECT_EQ(complete.exit_code, 0u) << complete.log;
+  EXPECT_FALSE(file_exists(installed() + "\\setup_unfinished.dat"));
+  EXPECT_EQ(read_file(installed() + "\\f10\\file10.dat"), "new 10/10\n");
+}
+
+TEST_F(StoppedRun, InteractiveRunAsksAndUndoesOnYes) {
+  {
+    ScopedStop stop("FILE:#300");
+    ASSERT_EQ(run({}).exit_code, exit_stopped);
+  }
+  // The path dialog gets the same folder; then Yes to the question.
+  const SetupRun r =
+      run_setup(e2e_program("e2e_setup_stop"), {"-O", "-L0"}, 120000, {IDYES}, install_into(target_.path()));
+  EXPECT_EQ(r.exit_code, exit_rolled_back) << r.log;
+  ASSERT_EQ(r.boxes.size(), 3u) << r.log;
+  EXPECT_EQ(r.boxes[0].caption, path_dialog_caption);
+  EXPECT_EQ(r.boxes[1].caption, "Installation not finished");
+  EXPECT_EQ(r.boxes[1].message,
+            "An earlier installation into\r\n" + installed() +
+                "\\\r\nwas stopped before it finished.\r\n\r\n"
+                "Select YES to undo it now and put back the files it replaced.\r\n"
+                "Select NO to leave everything as it is and end this setup.");
+  EXPECT_EQ(r.boxes[2].caption, "rollback result");
+  EXPECT_EQ(tree_differences(before_, snapshot(target_.path())), "");
+}
+
+}  // namespace
