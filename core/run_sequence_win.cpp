@@ -23,6 +23,7 @@
 #include "engine/journal_file.h"
 #include "engine/rollback.h"
 #include "engine/rollback_text.h"
+#include "engine/run_record.h"
 #include "engine/run_record_file.h"
 #include "payload/digest.h"
 #include "payload/payload_resource.h"
@@ -148,9 +149,13 @@ class RunSequence {
     StoppedRun stopped = parse_run_record(*bytes);
     s_.backup_dir = stopped.backup_dir;
     s_.backup = stopped.backup;
+    // Links and an entry that an earlier installation had where the stopped
+    // run saved its own go back as they were, instead of being removed.
+    const std::vector<std::string> not_put_back = put_back_earlier(stopped);
     const UndoOutcome outcome = undo_run(UndoPlan{stopped.records, stopped.backup_dir, stopped.backup},
                                          remove_registration(), [&path] { DeleteFileA(path.c_str()); });
     s_.journal.init();  // this run's write probe left only its own record
+    for (const std::string& r : not_put_back) s_.journal.add(r);
     for (const std::string& r : outcome.left) s_.journal.add(r);
     s_.backups.restored = outcome.restored;
     s_.backups.unrestored = outcome.unrestored;
@@ -158,6 +163,44 @@ class RunSequence {
     s_.backup.items = saved_items_present(s_.backup);
     if (!s_.silent) show_rollback_report(s_, outcome.saved);
     after_rollback();
+  }
+
+  // Takes the records of the earlier links and entry out of the stopped run's
+  // records and restores them; returns the records of those it could not.
+  std::vector<std::string> put_back_earlier(StoppedRun& stopped) const {
+    std::vector<std::string> left;
+    std::vector<std::string> records;
+    for (const std::string& r : stopped.records) {
+      if (has_prefix(r, record::file)) {
+        const auto link = stopped.links_before.find(r.substr(record::file.size()));
+        if (link != stopped.links_before.end()) {
+          if (!write_whole_file(link->first, link->second)) left.push_back(r);
+          continue;
+        }
+      } else if (has_prefix(r, record::app)) {
+        const auto entry = stopped.entries_before.find(r.substr(record::app.size()));
+        if (entry != stopped.entries_before.end()) {
+          UninstallKeySnapshot earlier{entry->first, true, {}};
+          for (const EntryValue& v : entry->second) {
+            earlier.values.push_back({v.name, v.type, std::vector<std::uint8_t>(v.data.begin(), v.data.end())});
+          }
+          if (!restore_uninstall_key(registry_, earlier)) left.push_back(r);
+          continue;
+        }
+      }
+      records.push_back(r);
+    }
+    stopped.records = std::move(records);
+    return left;
+  }
+
+  static bool write_whole_file(const std::string& path, const std::string& bytes) {
+    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size();
+    return CloseHandle(file) && ok;
   }
 
   // Step 12: the files, the failure branch, the clean-up of the saved files,

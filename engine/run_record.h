@@ -12,9 +12,17 @@
 //   "*BDIR:" folder              a folder made below the backup folder
 //   "*SAVE:" original "|" saved  written before the move, so a move that
 //                                happened is never missing from the record
+//   "*LINKWAS:" path "|" hex     a link of an earlier installation, as it was
+//                                before this run saved its own over it
+//   "*APPWAS:" key               an Add/Remove Programs entry of an earlier
+//                                installation under the same key, before
+//                                this run wrote it; one line
+//   "*APPVALUE:" key "|" name "|" type "|" hex   per value it held
 // A last line without CR LF (cut short by a power loss) is ignored. The
 // record is never part of log_inst.dat.
 
+#include <cstdint>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,14 +57,31 @@ constexpr std::string_view backup_subdir = "*BDIR:";
 constexpr std::string_view save = "*SAVE:";
 constexpr char save_separator = '|';  // never part of a Windows path
 
+constexpr std::string_view link_was = "*LINKWAS:";
+constexpr std::string_view app_was = "*APPWAS:";
+constexpr std::string_view app_value = "*APPVALUE:";
+
 std::string save_line(const SavedItem& item);
+std::string link_was_line(std::string_view path, std::string_view bytes);
+std::string app_value_line(std::string_view key, std::string_view name, std::uint32_t type, std::string_view data);
 }  // namespace run_record
+
+// One value of an Add/Remove Programs entry as it was before the run.
+struct EntryValue {
+  std::string name;
+  std::uint32_t type = 0;
+  std::string data;
+};
 
 // What a stopped run left, read back from its record.
 struct StoppedRun {
   std::vector<std::string> records;  // journal records, in order
   std::string backup_dir;
   BackupState backup;                // items: every move it announced
+  // What earlier installations had where the run saved its links and entry:
+  // an undo puts these back instead of deleting them.
+  std::map<std::string, std::string> links_before;                 // path -> the link file's bytes
+  std::map<std::string, std::vector<EntryValue>> entries_before;   // key -> its values
 };
 
 // Parses the record's bytes; lines it does not know are taken as journal records.

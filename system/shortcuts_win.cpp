@@ -4,10 +4,13 @@
 #include <shlobj.h>
 #include <shobjidl.h>
 
+#include <optional>
+
 #include "core/folders.h"
 #include "core/paths.h"
 #include "core/settings.h"
 #include "engine/journal.h"
+#include "engine/run_record.h"
 #include "system/com_ptr.h"
 #include "system/launch_args.h"
 
@@ -19,6 +22,20 @@ std::wstring to_wide(const std::string& text) {
   std::wstring wide(static_cast<std::size_t>(n), L'\0');
   MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
   return wide;
+}
+
+// The whole file, or nothing when it cannot be read.
+std::optional<std::string> read_whole_file(const std::string& path) {
+  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string bytes;
+  char buffer[4096];
+  DWORD got = 0;
+  bool ok = true;
+  while ((ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr)) && got > 0) bytes.append(buffer, got);
+  CloseHandle(file);
+  if (!ok) return std::nullopt;
+  return bytes;
 }
 
 }  // namespace
@@ -48,6 +65,14 @@ bool create_shortcut(InstallerSettings& settings, const std::string& folder, con
   const std::string link_file = join_path(folder, title) + ".lnk";
   if (!record_fits(record::file, link_file)) return false;
   force_dirs_journaled(parent_dir(link_file), settings.journal);
+  // A link of an earlier installation is replaced by the save. The run's
+  // record keeps it first, so that undoing a stopped run puts it back; one
+  // that cannot be read is left as it is.
+  if (GetFileAttributesA(link_file.c_str()) != INVALID_FILE_ATTRIBUTES && settings.run_record) {
+    const std::optional<std::string> earlier = read_whole_file(link_file);
+    if (!earlier) return false;
+    settings.run_record->write_line(run_record::link_was_line(link_file, *earlier));
+  }
   if (!write_shell_link(to_wide(link_file), target, settings.launch_args, working_dir, description, target, 0)) {
     return false;
   }

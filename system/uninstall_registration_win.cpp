@@ -5,6 +5,7 @@
 #include "core/paths.h"
 #include "core/settings.h"
 #include "engine/journal.h"
+#include "engine/run_record.h"
 #include "system/launch_args.h"
 #include "system/uninstall_key.h"
 
@@ -71,6 +72,18 @@ void register_uninstall_entry(InstallerSettings& s, const ShellRegistry& registr
     entry.install_location = s.install_dir;
     const std::uint64_t kib = (installed_bytes + 1023) / 1024;
     entry.estimated_size_kib = static_cast<std::uint32_t>(kib > 0xFFFFFFFFu ? 0xFFFFFFFFu : kib);
+    // An entry of an earlier installation into the same folder is kept in
+    // the run's record first, so that undoing a stopped run puts it back.
+    if (s.run_record) {
+      const UninstallKeySnapshot earlier = snapshot_uninstall_key(key_name);
+      if (earlier.existed) {
+        s.run_record->write_line(std::string(run_record::app_was) + key_name);
+        for (const RegistryValue& v : earlier.values) {
+          s.run_record->write_line(run_record::app_value_line(
+              key_name, v.name, v.type, std::string_view(reinterpret_cast<const char*>(v.data.data()), v.data.size())));
+        }
+      }
+    }
     // A rollback must not report a registration it could not take back.
     if (!write_uninstall_key(registry, key_name, entry)) return;
   }

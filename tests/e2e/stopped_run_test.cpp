@@ -6,10 +6,14 @@
 // SETUP_TEST_STOP_AT=<line prefix>#<n> (TerminateProcess, as a kill).
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "e2e_paths.h"
 #include "setup_run.h"
 #include "tests/e2e/install_check.h"
 #include "tests/e2e/tree_snapshot.h"
+#include "system/uninstall_registration.h"
+#include "tests/support/registry_view.h"
 #include "tests/support/win_fs.h"
 
 namespace {
@@ -110,6 +114,62 @@ TEST_F(StoppedRun, InteractiveRunAsksAndUndoesOnYes) {
                 "Select NO to leave everything as it is and end this setup.");
   EXPECT_EQ(r.boxes[2].caption, "rollback result");
   EXPECT_EQ(tree_differences(before_, snapshot(target_.path())), "");
+}
+
+// A second installation into the same folder replaces the first one's links
+// and Add/Remove Programs entry; undoing it, stopped right after, puts both
+// back as they were instead of removing them.
+TEST(StoppedRunOverAnEarlierInstallation, LeavesTheEarlierLinksAndEntryAsTheyWere) {
+  TempDir target;
+  const std::string installed = target / product_folder;
+  const auto journal = [&installed] {
+    return journal_lines(read_file(installed + "\\uninst\\log_inst.dat").value_or(""));
+  };
+  const auto entry_values = [](const std::string& key) {
+    std::string values;
+    HKEY opened = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, (std::string(uninstall_root_key) + key).c_str(), 0,
+                      KEY_READ | program_registry_view(), &opened) != ERROR_SUCCESS) {
+      return values;
+    }
+    for (DWORD i = 0;; ++i) {
+      char name[256];
+      BYTE data[1024];
+      DWORD name_size = sizeof name, data_size = sizeof data, type = 0;
+      if (RegEnumValueA(opened, i, name, &name_size, nullptr, &type, data, &data_size) != ERROR_SUCCESS) break;
+      values += std::string(name) + "=" + std::string(reinterpret_cast<char*>(data), data_size) + "\n";
+    }
+    RegCloseKey(opened);
+    return values;
+  };
+
+  const SetupRun first = run_setup(e2e_program("e2e_setup"), {"-G", "-L0", "-I", "-P" + target.path()});
+  ASSERT_EQ(first.exit_code, 0u) << first.log;
+  std::map<std::string, std::string> links;
+  std::string key;
+  for (const std::string& line : journal()) {
+    if (line.rfind("FILE:", 0) == 0 && line.size() > 4 && line.compare(line.size() - 4, 4, ".lnk") == 0) {
+      links[line.substr(5)] = read_file(line.substr(5)).value_or("");
+    }
+    if (line.rfind("APP:", 0) == 0) key = line.substr(4);
+  }
+  ASSERT_EQ(links.size(), 5u);
+  const std::string values = entry_values(key);
+  ASSERT_NE(values.find("-L 0"), std::string::npos) << values;
+
+  {
+    ScopedStop stop("APP:#1");
+    const SetupRun second = run_setup(e2e_program("e2e_setup"), {"-G", "-O", "-L1000", "-I", "-P" + target.path()});
+    ASSERT_EQ(second.exit_code, exit_stopped) << second.log;
+  }
+  ASSERT_NE(entry_values(key).find("-L 1000"), std::string::npos) << "the second run wrote its own entry";
+  ASSERT_NE(read_file(links.begin()->first), links.begin()->second) << "and its own links";
+
+  const SetupRun undone = run_setup(e2e_program("e2e_setup"), {"-G", "-B", "-P" + target.path()});
+  EXPECT_EQ(undone.exit_code, exit_rolled_back) << undone.log;
+  for (const auto& [path, bytes] : links) EXPECT_EQ(read_file(path), bytes) << path;
+  EXPECT_EQ(entry_values(key), values);
+  EXPECT_FALSE(file_exists(installed + "\\setup_unfinished.dat"));
 }
 
 }  // namespace
