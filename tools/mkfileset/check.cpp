@@ -13,14 +13,7 @@ TreeCheck check_tree(const std::filesystem::path& root) {
     check.error = scan.error;
     return check;
   }
-  std::vector<FilesetEntry> entries;
-  entries.reserve(scan.entries.size());
-  for (const ScannedEntry& scanned : scan.entries) {
-    FilesetEntry entry;
-    entry.name = scanned.name;
-    entry.size = scanned.folder ? fileset_folder_size : scanned.size;
-    entries.push_back(std::move(entry));
-  }
+  const std::vector<FilesetEntry> entries = fileset_entries(scan);
   const FilesetLayout layout = plan_fileset(entries);
   if (!layout.ok()) {
     check.error = layout.failed_entry >= 0

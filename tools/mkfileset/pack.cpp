@@ -160,14 +160,7 @@ fs::path sums_path_for(const fs::path& container) {
 
 PackOutcome pack_tree(const TreeScan& scan, const fs::path& output, Tchecksum& checksum) {
   if (!scan.ok()) return refused(scan.error);
-  std::vector<FilesetEntry> entries;
-  entries.reserve(scan.entries.size());
-  for (const ScannedEntry& scanned : scan.entries) {
-    FilesetEntry entry;
-    entry.name = scanned.name;
-    entry.size = scanned.folder ? fileset_folder_size : scanned.size;
-    entries.push_back(std::move(entry));  // file contents are streamed below
-  }
+  const std::vector<FilesetEntry> entries = fileset_entries(scan);  // contents are streamed from the files
   const auto source_error = [&scan](std::int32_t index, const std::string& error) {
     if (index < 0) return refused(error);
     return refused(quoted(scan.entries[static_cast<std::size_t>(index)].source) + ": " + error);

@@ -152,3 +152,15 @@ class Scanner {
 }  // namespace
 
 TreeScan scan_tree(const fs::path& root) { return Scanner(root).run(); }
+
+std::vector<FilesetEntry> fileset_entries(const TreeScan& scan) {
+  std::vector<FilesetEntry> entries;
+  entries.reserve(scan.entries.size());
+  for (const ScannedEntry& scanned : scan.entries) {
+    FilesetEntry entry;
+    entry.name = scanned.name;
+    entry.size = scanned.folder ? fileset_folder_size : scanned.size;
+    entries.push_back(std::move(entry));
+  }
+  return entries;
+}

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "payload/fileset_writer.h"
+
 struct ScannedEntry {
   std::string name;               // relative, "\"-separated, Windows-1252
   std::filesystem::path source;   // the file or folder on disk
@@ -31,3 +33,7 @@ struct TreeScan {
 };
 
 TreeScan scan_tree(const std::filesystem::path& root);
+
+// The container entries of a scan: names and sizes, no contents (the packer
+// streams them from the files).
+std::vector<FilesetEntry> fileset_entries(const TreeScan& scan);
