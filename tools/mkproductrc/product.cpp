@@ -221,11 +221,16 @@ class IniCheck {
         return folder_name_problem(cp1252);
       case key_product_title:
       case key_uninstall_title:
-        return link_title_problem(cp1252);
+        if (auto problem = link_title_problem(cp1252); !problem.empty()) return problem;
+        return taken_place_problem(utf8 + ".lnk", "the link setup.exe makes in the installation folder");
       case key_game_exe_path:
-      case key_uninstaller_path: {
         if (auto problem = installed_path_problem(cp1252); !problem.empty()) return problem;
         return payload_file_problem(utf8);
+      case key_uninstaller_path: {
+        if (auto problem = installed_path_problem(cp1252); !problem.empty()) return problem;
+        if (auto problem = payload_file_problem(utf8); !problem.empty()) return problem;
+        const std::size_t slash = utf8.find_last_of('\\');
+        return taken_place_problem(utf8.substr(1, slash) + "log_inst.dat", "the journal setup.exe writes");
       }
       default:
         return {};
@@ -241,6 +246,16 @@ class IniCheck {
     if (fs::is_directory(file, ec)) return "names a folder below files/, not a file";
     if (!is_file(file)) return "names no file below files/ (looked for " + file.string() + ")";
     return {};
+  }
+
+  // setup.exe writes a file of its own there; one in files/ would be refused
+  // by setup.exe as a damaged payload, so the maker hears of it now.
+  std::string taken_place_problem(std::string utf8, const std::string& what) const {
+    if (files_.empty()) return {};
+    std::replace(utf8.begin(), utf8.end(), '\\', '/');
+    std::error_code ec;
+    if (!fs::exists(files_ / utf8, ec)) return {};
+    return "makes files/" + utf8 + " the place of " + what + "; rename or remove that file";
   }
 
   void fail(int line, const std::string& problem) { check_.errors.push_back(where(line) + problem); }
@@ -318,6 +333,10 @@ ProductCheck load_product(const fs::path& dir, const fs::path& default_icon) {
   const fs::path files = dir / "files";
   const bool has_files = fs::is_directory(files, ec);
   if (!has_files) check.errors.push_back("has no files/ folder (what gets installed)");
+  if (has_files && fs::exists(files / "setup_unfinished.dat", ec)) {
+    check.errors.push_back("has files/setup_unfinished.dat, the name of the record setup.exe keeps while it "
+                           "installs; rename or remove that file");
+  }
 
   const fs::path ini_path = dir / "product.ini";
   const auto ini_text = is_file(ini_path) ? read_text_file(ini_path) : std::nullopt;

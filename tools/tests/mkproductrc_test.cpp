@@ -571,6 +571,24 @@ TEST_F(ProductTest, ReportsEveryProblemAtOnce) {
   EXPECT_NE(cli.err.find("nothing was written"), std::string::npos) << cli.err;
 }
 
+// Files at the places of setup.exe's own files would make it refuse the
+// payload as damaged: the maker hears of every one now.
+TEST_F(ProductTest, RefusesFilesWhereSetupWritesItsOwn) {
+  write_file(dir() / "files" / "Quasarine II.lnk", "a link of the maker's");
+  write_file(dir() / "files" / "Quasarine II löschen.lnk", "another");
+  write_file(dir() / "files" / "uninst" / "log_inst.dat", "a journal");
+  write_file(dir() / "files" / "setup_unfinished.dat", "a record");
+  const Cli cli = run_tool();
+  EXPECT_EQ(cli.code, mkproductrc_refused);
+  for (const char* problem :
+       {"[English] product_title makes files/Quasarine II.lnk the place of the link setup.exe makes",
+        "[German] uninstall_title makes files/Quasarine II löschen.lnk the place of the link",
+        "uninstaller_path makes files/uninst/log_inst.dat the place of the journal setup.exe writes",
+        "has files/setup_unfinished.dat"}) {
+    EXPECT_NE(cli.err.find(problem), std::string::npos) << problem << "\n" << cli.err;
+  }
+}
+
 TEST_F(ProductTest, WarnsAboutWhatItDoesNotKnowAndMatchesNamesWithoutCase) {
   std::string ini = with_line(valid_ini, "[English]", "version = 2\r\n[English]");
   ini = with_line(ini, "[German]", "[GERMAN]");
