@@ -1,11 +1,16 @@
 #include "tools/mkfileset/listing.h"
 
+#include <algorithm>
+#include <fstream>
 #include <iomanip>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "payload/fileset.h"
 #include "payload/fileset_format.h"
+#include "payload/fileset_sums.h"
 #include "tools/common/cp1252.h"
 #include "tools/mkfileset/pe_resource.h"
 
@@ -84,14 +89,70 @@ ListResult list_fileset(const std::uint8_t* bytes, std::size_t size, Tchecksum& 
   return ListResult::wrong_digest;
 }
 
+namespace {
+
+const char* sums_problem(SumsCheck result) {
+  switch (result) {
+    case SumsCheck::ok: return "";
+    case SumsCheck::other_container: return "they belong to another container";
+    case SumsCheck::metadata_differs: return "the header, size table or names differ";
+    case SumsCheck::data_not_covered: return "the files do not fill the data block";
+    case SumsCheck::file_differs: return "a file's contents differ";
+  }
+  return "";
+}
+
+// The closing line on the checksums; a listing that matched so far fails when
+// they do not.
+ListResult report_sums(const std::uint8_t* container, std::size_t container_size, const std::uint8_t* sums_bytes,
+                       std::size_t sums_size, ListResult listed, std::ostream& out) {
+  const std::optional<FilesetView> view = FilesetView::open(container, container_size);
+  const std::optional<FilesetSums> sums = FilesetSums::open(sums_bytes, sums_size);
+  if (!view) return listed;  // already reported as damaged
+  if (!sums) {
+    out << "checksums damaged: not a checksum resource of this version, or their own checksum does not match\n";
+    return listed == ListResult::matches ? ListResult::wrong_sums : listed;
+  }
+  // The checksums cover exactly the container: nothing may follow it.
+  const FilesetView exact = *FilesetView::open(container, std::min<std::size_t>(container_size, sums->container_size()));
+  const SumsVerdict verdict = container_size == sums->container_size() ? check_fileset_sums(exact, *sums)
+                                                                       : SumsVerdict{SumsCheck::other_container, -1};
+  if (verdict.ok()) {
+    out << "checksums of every byte match\n";
+    return listed;
+  }
+  out << "checksums do not match: " << sums_problem(verdict.result);
+  if (verdict.entry >= 0) out << " (entry " << verdict.entry << ")";
+  out << '\n';
+  return listed == ListResult::matches ? ListResult::wrong_sums : listed;
+}
+
+std::optional<std::vector<std::uint8_t>> read_beside(const std::string& path) {
+  std::ifstream in(path + ".sums", std::ios::binary);
+  if (!in) return std::nullopt;
+  return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace
+
 ListResult list_payload(const std::string& path, const std::vector<std::uint8_t>& file, Tchecksum& checksum,
                         std::ostream& out, std::ostream& err) {
   const PeResource resource = find_pe_resource(file.data(), file.size(), fileset_resource_type, fileset_resource_name);
   switch (resource.status) {
     case PeResourceStatus::found:
+    {
       out << "setup program: the payload is its resource " << fileset_resource_name << " (" << resource.size
           << " bytes)\n";
-      return list_fileset(file.data() + resource.offset, resource.size, checksum, out, "resource");
+      const std::uint8_t* container = file.data() + resource.offset;
+      const ListResult listed = list_fileset(container, resource.size, checksum, out, "resource");
+      const PeResource sums =
+          find_pe_resource(file.data(), file.size(), fileset_sums_resource_type, fileset_sums_resource_name);
+      if (sums.status != PeResourceStatus::found) {
+        out << "no checksum resource " << fileset_sums_resource_name << ": setup.exe refuses such a payload\n";
+        return listed == ListResult::matches ? ListResult::wrong_sums : listed;
+      }
+      return report_sums(container, resource.size, file.data() + sums.offset, sums.size, listed, out);
+    }
     case PeResourceStatus::damaged:
       out << "damaged: the program's headers or resource table point outside its " << file.size() << " bytes\n";
       return ListResult::damaged;
@@ -106,5 +167,11 @@ ListResult list_payload(const std::string& path, const std::vector<std::uint8_t>
     err << "mkfileset: '" << path << "': not a container, nor a setup program that carries one\n";
     return ListResult::not_container;
   }
-  return list_fileset(file.data(), file.size(), checksum, out, "file");
+  const ListResult listed = list_fileset(file.data(), file.size(), checksum, out, "file");
+  const std::optional<std::vector<std::uint8_t>> sums = read_beside(path);
+  if (!sums) {
+    out << "no checksums beside it (" << path << ".sums)\n";
+    return listed;
+  }
+  return report_sums(file.data(), file.size(), sums->data(), sums->size(), listed, out);
 }

@@ -9,7 +9,7 @@
 
 #include "payload/digest.h"
 
-enum class ListResult { matches, wrong_digest, damaged, not_container };
+enum class ListResult { matches, wrong_digest, damaged, not_container, wrong_sums };
 
 // Prints one line per entry (kind, size, name in UTF-8 with control characters
 // as \xNN) and a closing line on the digest. A container that does not pass
@@ -23,6 +23,10 @@ inline ListResult list_fileset(const std::vector<std::uint8_t>& bytes, Tchecksum
 
 // Lists the payload of a file: a setup program's (its resource EXEBINFILESET
 // of type 999) or a bare container. A program without that resource, or a
-// file that is neither, is reported on err as not a container.
+// file that is neither, is reported on err as not a container. The payload is
+// then checked against its checksums: the program's resource EXEBINFILESUMS,
+// or the file CONTAINER.sums beside a bare container. A program without them
+// fails, as setup.exe would refuse it; a bare container without them is only
+// listed.
 ListResult list_payload(const std::string& path, const std::vector<std::uint8_t>& file, Tchecksum& checksum,
                         std::ostream& out, std::ostream& err);

@@ -436,9 +436,23 @@ TEST_F(PackerTest, CliExitCodes) {
   EXPECT_EQ(run({src().string(), out}).code, 0);  // built-in seed
   EXPECT_EQ(run({"--check", src().string()}).out,
             "mkfileset: " + src().string() + " can be packed (3 entries, 8 bytes of file data)\n");
-  EXPECT_EQ(run({"--list", out}).code, 0);
+  Cli cli = run({"--list", out});
+  EXPECT_EQ(cli.code, 0);
+  EXPECT_NE(cli.out.find("checksums of every byte match"), std::string::npos) << cli.out;
 
-  Cli cli = run({"--seed", seed_b, "--list", out});
+  // One byte of a file changed, the checksums beside it kept: caught even
+  // where the keyed digest does not read.
+  auto changed = read_file(output());
+  changed.back() ^= 0x01;
+  const fs::path damaged = tmp_.path() / "damaged.bin";
+  std::ofstream(damaged, std::ios::binary).write(reinterpret_cast<const char*>(changed.data()),
+                                                  static_cast<std::streamsize>(changed.size()));
+  fs::copy_file(out + ".sums", damaged.string() + ".sums");
+  cli = run({"--list", damaged.string()});
+  EXPECT_EQ(cli.code, 1);
+  EXPECT_NE(cli.out.find("checksums do not match: a file's contents differ (entry 2)"), std::string::npos) << cli.out;
+
+  cli = run({"--seed", seed_b, "--list", out});
   EXPECT_EQ(cli.code, 1);
   EXPECT_NE(cli.out.find("does not match"), std::string::npos) << cli.out;
 

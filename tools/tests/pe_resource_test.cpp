@@ -196,8 +196,9 @@ TEST(PeResource, ListingTellsProgramsContainersAndOtherFilesApart) {
     const char* err;
   };
   const Case cases[] = {
-      {file("setup32.exe", tiny_program(false, container)), 0, "data\\a.txt", ""},
-      {file("setup64.exe", tiny_program(true, container)), 0, "digest", ""},
+      // Programs without the checksum resource: listed, and failed as setup.exe would.
+      {file("setup32.exe", tiny_program(false, container)), 1, "data\\a.txt", ""},
+      {file("setup64.exe", tiny_program(true, container)), 1, "no checksum resource EXEBINFILESUMS", ""},
       {file("bare.bin", Image(container.begin(), container.end())), 0, "data\\a.txt", ""},
       {file("cut.exe", cut_program), 1, "damaged", ""},
       {file("other.exe", other_program), 1, "", "not a container: a program without the resource"},
