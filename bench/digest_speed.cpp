@@ -11,22 +11,8 @@
 #include <vector>
 
 #include "payload/digest.h"
+#include "bench/read_whole_file.h"
 #include "payload/fileset.h"
-
-namespace {
-
-bool read_file(const char* path, std::vector<std::uint8_t>& bytes) {
-  std::FILE* f = std::fopen(path, "rb");
-  if (!f) return false;
-  std::uint8_t buffer[1 << 16];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
-  const bool ok = !std::ferror(f);
-  std::fclose(f);
-  return ok;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2 || argc > 4) {
@@ -37,7 +23,7 @@ int main(int argc, char** argv) {
   const char* seed = argc > 3 ? argv[3] : code_seed;
 
   std::vector<std::uint8_t> bytes;
-  if (!read_file(argv[1], bytes)) {
+  if (!read_whole_file(argv[1], bytes)) {
     std::fprintf(stderr, "digest_speed: cannot read %s\n", argv[1]);
     return 1;
   }

@@ -11,23 +11,9 @@
 #include <cstdlib>
 #include <vector>
 
+#include "bench/read_whole_file.h"
 #include "payload/fileset.h"
 #include "payload/fileset_sums.h"
-
-namespace {
-
-bool read_file(const char* path, std::vector<std::uint8_t>& bytes) {
-  std::FILE* f = std::fopen(path, "rb");
-  if (!f) return false;
-  std::uint8_t buffer[1 << 16];
-  std::size_t n;
-  while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0) bytes.insert(bytes.end(), buffer, buffer + n);
-  const bool ok = !std::ferror(f);
-  std::fclose(f);
-  return ok;
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 3 || argc > 4) {
@@ -37,7 +23,7 @@ int main(int argc, char** argv) {
   const int rounds = argc > 3 ? std::atoi(argv[3]) : 3;
   std::vector<std::uint8_t> container;
   std::vector<std::uint8_t> sums_bytes;
-  if (!read_file(argv[1], container) || !read_file(argv[2], sums_bytes)) {
+  if (!read_whole_file(argv[1], container) || !read_whole_file(argv[2], sums_bytes)) {
     std::fprintf(stderr, "sums_speed: cannot read %s or %s\n", argv[1], argv[2]);
     return 1;
   }
