@@ -18,3 +18,17 @@ function(wine_path out path)
   string(REPLACE "/" "\\" _p "${path}")
   set(${out} "Z:${_p}" PARENT_SCOPE)
 endfunction()
+
+# add_win_tests_fixture(<fixture> SCRIPT <script> ARGS <args...> FILTER <gtest filter>)
+#   win_tests_<fixture> runs the win_tests cases of the filter between
+#   `sh <script> setup <args>` and `sh <script> cleanup <args>`; other tests
+#   can require the fixture by its name.
+function(add_win_tests_fixture fixture)
+  cmake_parse_arguments(arg "" "SCRIPT;FILTER" "ARGS" ${ARGN})
+  add_test(NAME win_tests_${fixture}_setup COMMAND sh ${arg_SCRIPT} setup ${arg_ARGS})
+  add_test(NAME win_tests_${fixture}_cleanup COMMAND sh ${arg_SCRIPT} cleanup ${arg_ARGS})
+  add_test(NAME win_tests_${fixture} COMMAND win_tests --gtest_filter=${arg_FILTER})
+  set_tests_properties(win_tests_${fixture}_setup PROPERTIES FIXTURES_SETUP ${fixture} RESOURCE_LOCK wineprefix)
+  set_tests_properties(win_tests_${fixture}_cleanup PROPERTIES FIXTURES_CLEANUP ${fixture} RESOURCE_LOCK wineprefix)
+  set_tests_properties(win_tests_${fixture} PROPERTIES FIXTURES_REQUIRED ${fixture} RESOURCE_LOCK wineprefix)
+endfunction()

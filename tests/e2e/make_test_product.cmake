@@ -1,14 +1,7 @@
 # Writes a product folder for the end-to-end tests: nested folders, an empty
 # file, an empty folder, a file of several MB and names with letters outside
 # ASCII. Run with -DSOURCE=<staged sample product> -DOUT=<folder>.
-file(REMOVE_RECURSE ${OUT})
-file(MAKE_DIRECTORY ${OUT}/files)
-foreach(item product.ini logo.bmp icon.ico)
-  if(EXISTS ${SOURCE}/${item})
-    file(COPY ${SOURCE}/${item} DESTINATION ${OUT})
-  endif()
-endforeach()
-file(COPY ${SOURCE}/files/exebin ${SOURCE}/files/uninst DESTINATION ${OUT}/files)
+include(${CMAKE_CURRENT_LIST_DIR}/product_start.cmake)
 
 file(WRITE ${OUT}/files/readme.txt "Test product.\r\n")
 file(WRITE ${OUT}/files/data/levels/one/level1.dat "level one\n")
