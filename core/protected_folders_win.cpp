@@ -5,14 +5,14 @@
 #include "core/paths.h"
 #include "core/settings.h"
 
-namespace {
-
 std::string full_path(const std::string& path) {
   char buffer[MAX_PATH * 2];
   const DWORD n = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
   if (n == 0 || n >= sizeof buffer) return path;
   return std::string(buffer, n);
 }
+
+namespace {
 
 std::string system_folder() {
   char buffer[MAX_PATH];

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -25,6 +26,8 @@
 #include "engine/rollback_text.h"
 #include "engine/run_record.h"
 #include "engine/run_record_file.h"
+#include "engine/stopped_run.h"
+#include "engine/temp_folder.h"
 #include "payload/digest.h"
 #include "payload/payload_resource.h"
 #include "resources/resource_ids.h"
@@ -49,7 +52,7 @@ constexpr int uninstall_title_text = 4;
 class RunSequence {
  public:
   RunSequence(InstallerSettings& settings, Tchecksum& checksum, const ShellRegistry& registry)
-      : s_(settings), checksum_(checksum), registry_(registry) {}
+      : s_(settings), checksum_(checksum), registry_(registry), record_(temp_folder(settings.folders)) {}
 
   int run(const std::vector<std::string>& arguments) {
     if (s_.folder_discovery_failed) return exit_folder_discovery_failed;
@@ -57,6 +60,7 @@ class RunSequence {
     s_.backups = BackupStatistics{};
     parse_options(s_, arguments);
     s_.journal.init();
+    s_.run_record = &record_;
 
     check_payload();
     load_logo();
@@ -69,6 +73,7 @@ class RunSequence {
     if (!s_.abort) undo_stopped_run();
     if (!s_.abort) install();
 
+    s_.run_record = nullptr;
     s_.journal.done();
     return exit_code_;
   }
@@ -105,39 +110,53 @@ class RunSequence {
         if (!plan_->check_own_file(title + ".lnk").ok()) return false;
       }
     }
-    return plan_->check_own_file(run_record_file_name).ok();
+    return true;
   }
 
   // A silent run completes the paths itself. An interactive one asks for the
   // language (unless "-L" gave it), reloads the product texts in it and asks
   // for the folders and options; leaving either dialog installs nothing.
+  // Every check comes before the write probe, the first step that changes
+  // anything, and a folder that a stopped run left to undo gets no probe.
   void choose_paths() {
-    // Saved files never go into the system's own folders.
-    if (is_in_system_folders(s_.backup_base_dir, s_.folders)) return stop(exit_paths_unusable);
     if (s_.silent) {
+      // "-PC:" names the drive's current folder, not its root.
+      if (!s_.install_dir.empty() && !base_folder_usable(s_.install_dir)) return stop(exit_paths_unusable);
       complete_silent_paths(s_);
+      if (!backup_folder_usable()) return stop(exit_paths_unusable);
+      if (stopped_run_to_undo(record_, s_.install_dir)) return;
       if (!paths_usable()) stop(exit_paths_unusable);
       return;
     }
-    SetupDialogs dialogs(s_, registry_, logo_.get());
+    SetupDialogs dialogs(s_, registry_, logo_.get(),
+                         [this](const std::string& install_dir) { return plan_->fits_below(install_dir); });
     if (!s_.skip_language_dialog && !dialogs.choose_language()) return stop(exit_user_left);
     load_product_texts(s_.language_offset);
+    if (is_in_system_folders(s_.backup_base_dir, s_.folders)) {
+      show_message_text(backup_folder_caption, backup_in_system_text(s_.german(), s_.backup_base_dir),
+                        MB_OK | MB_ICONERROR);
+      return stop(exit_paths_unusable);
+    }
     s_.result_code = static_cast<std::int32_t>(dialogs.choose_paths());
     if (s_.result_code < 0) return stop(exit_user_left);
-    // The dialog cannot know the payload: a folder too deep for its longest
-    // entry is refused here, before any file is written.
-    if (!plan_->fits_below(s_.install_dir)) return stop(exit_paths_unusable);
     progress_ = std::make_unique<ProgressWindow>(s_, logo_.get());
     s_.progress = progress_.get();
   }
 
-  // A run into this folder that was stopped before it ended left its record
-  // there: nothing is installed over it. It is undone when the user (or -B)
-  // says so; otherwise everything stays as it is.
+  // Saved files never go into the system's own folders, nor into the
+  // installation folder.
+  bool backup_folder_usable() const {
+    return !is_in_system_folders(s_.backup_base_dir, s_.folders) && backup_folder_apart(s_);
+  }
+
+  // A run into this folder that was stopped before it ended left its record:
+  // nothing is installed over it. It is undone when the user (or -B) says
+  // so; otherwise everything stays as it is. The undo appends to that record,
+  // so that an undo stopped in turn is finished by the next run.
   void undo_stopped_run() {
-    const std::string path = run_record_path(s_.install_dir);
-    const std::optional<std::string> bytes = read_run_record(path);
-    if (!bytes) return;
+    if (record_.is_open()) return;  // this run's own: nothing was stopped
+    const std::optional<std::string> bytes = record_.left_by_stopped_run(s_.install_dir);
+    if (!bytes) return stop(exit_paths_unusable);
     end_progress();
     const bool undo = s_.silent ? s_.rollback_on_failure
                                 : show_message_text(stopped_run_caption, stopped_run_question(s_.german(), s_.install_dir),
@@ -146,16 +165,13 @@ class RunSequence {
       stop(s_.silent ? exit_failed_kept : exit_user_left);
       return;
     }
-    StoppedRun stopped = parse_run_record(*bytes);
+    record_.resume(s_.install_dir);
+    const StoppedRun stopped = parse_run_record(*bytes);
     s_.backup_dir = stopped.backup_dir;
     s_.backup = stopped.backup;
-    // Links and an entry that an earlier installation had where the stopped
-    // run saved its own go back as they were, instead of being removed.
-    const std::vector<std::string> not_put_back = put_back_earlier(stopped);
-    const UndoOutcome outcome = undo_run(UndoPlan{stopped.records, stopped.backup_dir, stopped.backup},
-                                         remove_registration(), [&path] { DeleteFileA(path.c_str()); });
-    s_.journal.init();  // this run's write probe left only its own record
-    for (const std::string& r : not_put_back) s_.journal.add(r);
+    UndoPlan plan{stopped.records, stopped.backup_dir, stopped.backup, stopped.links_before, stopped.journals_before};
+    const UndoOutcome outcome = undo_run(plan, put_back_registration(stopped.entries_before), &record_);
+    s_.journal.init();
     for (const std::string& r : outcome.left) s_.journal.add(r);
     s_.backups.restored = outcome.restored;
     s_.backups.unrestored = outcome.unrestored;
@@ -165,119 +181,83 @@ class RunSequence {
     after_rollback();
   }
 
-  // Takes the records of the earlier links and entry out of the stopped run's
-  // records and restores them; returns the records of those it could not.
-  std::vector<std::string> put_back_earlier(StoppedRun& stopped) const {
-    std::vector<std::string> left;
-    std::vector<std::string> records;
-    for (const std::string& r : stopped.records) {
-      if (has_prefix(r, record::file)) {
-        const auto link = stopped.links_before.find(r.substr(record::file.size()));
-        if (link != stopped.links_before.end()) {
-          if (!write_whole_file(link->first, link->second)) left.push_back(r);
-          continue;
-        }
-      } else if (has_prefix(r, record::app)) {
-        const auto entry = stopped.entries_before.find(r.substr(record::app.size()));
-        if (entry != stopped.entries_before.end()) {
-          UninstallKeySnapshot earlier{entry->first, true, {}};
-          for (const EntryValue& v : entry->second) {
-            earlier.values.push_back({v.name, v.type, std::vector<std::uint8_t>(v.data.begin(), v.data.end())});
-          }
-          if (!restore_uninstall_key(registry_, earlier)) left.push_back(r);
-          continue;
-        }
+  // An entry that an earlier installation had under the key goes back as it
+  // was; one that the stopped run wrote anew is removed.
+  RemoveRegistration put_back_registration(const std::map<std::string, std::vector<EntryValue>>& before) const {
+    return [this, &before, remove = remove_registration()](const std::string& key) {
+      const auto entry = before.find(key);
+      if (entry == before.end()) return remove(key);
+      UninstallKeySnapshot earlier{entry->first, true, {}};
+      for (const EntryValue& v : entry->second) {
+        earlier.values.push_back({v.name, v.type, std::vector<std::uint8_t>(v.data.begin(), v.data.end())});
       }
-      records.push_back(r);
-    }
-    stopped.records = std::move(records);
-    return left;
-  }
-
-  static bool write_whole_file(const std::string& path, const std::string& bytes) {
-    const HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                    written == bytes.size();
-    return CloseHandle(file) && ok;
+      return restore_uninstall_key(registry_, earlier);
+    };
   }
 
   // Step 12: the files, the failure branch, the clean-up of the saved files,
   // then the shortcuts, the registration, the journal file and the report.
-  // While all that goes on, a record in the installation folder lists
-  // everything done so far, so that a run stopped in the middle can be undone
-  // by the next one.
+  // Everything is announced in the run's record before it is made, so that
+  // a run stopped at any moment can be undone by the next one. The record
+  // goes once the journal file is written; until then the saved files are
+  // kept.
   void install() {
-    if (open_run_record()) {
-      s_.run_record = &record_;
-      s_.journal.set_observer(&record_);
-    }
+    // The write probe began the record; no installation goes without one.
+    if (!record_.is_open()) return stop(exit_paths_unusable);
+    record_.checkpoint();
     s_.result_code = install_fileset(payload_->fileset, payload_->sums, s_.install_dir, s_.verify_files, s_);
     end_progress();
-    record_.checkpoint();
     const bool failed = s_.result_code > 0;
     if (failed && !s_.silent) s_.rollback_on_failure = ask_rollback(s_);
     if (failed && s_.rollback_on_failure) {
-      rollback(s_, remove_registration(), [this] { record_.discard(); });
+      rollback(s_, remove_registration());
       after_rollback();
       return;
     }
-    const CleanupResult cleanup = finish_backups(s_, false, remove_registration(), [this] { record_.discard(); });
+    const CleanupResult cleanup = finish_backups(s_, false, remove_registration());
     if (cleanup == CleanupResult::rolled_back) {
       write_leftovers();
       exit_code_ = exit_rolled_back;
       return;
     }
     finish_installation();
-    // Without its journal the installation cannot be uninstalled: not a success.
-    const bool journal_written = write_final_journal();
-    if (journal_written) record_.discard();
-    if (cleanup == CleanupResult::go_on_then_delete) delete_saved_files(s_);
-    if (failed || !journal_written) {
+    // Without its journal the installation cannot be uninstalled: not a
+    // success. Its record stays, so that the next run can undo it.
+    if (!write_final_journal()) {
+      show_message_text(incomplete_caption, journal_failed_text(s_.german(), journal_file_path()),
+                        MB_OK | MB_ICONERROR);
+      exit_code_ = exit_failed_kept;
+      return;
+    }
+    record_.announce(run_record::done);
+    if (cleanup == CleanupResult::go_on_then_delete) delete_saved_files(s_.backup);
+    record_.discard();
+    if (failed) {
       exit_code_ = exit_failed_kept;
       return;
     }
     report_success();
   }
 
-  // The record is made in the installation folder, so that folder comes
-  // first; its "DIR:" records are the first the record holds.
-  bool open_run_record() {
-    std::string folder = s_.install_dir;
-    strip_trailing_backslash(folder);
-    force_dirs_journaled(folder, s_.journal);
-    if (!record_.create(run_record_path(s_.install_dir))) return false;
-    for (const std::string& r : read_records(s_.journal)) record_.write_line(r);
-    record_.checkpoint();
-    return true;
-  }
-
-  // The journal file's folder goes into the record; the file itself does not:
-  // undoing a stopped run must never delete a journal that earlier
-  // installations share.
-  bool write_final_journal() {
-    const std::string path = journal_file_path();
-    if (record_fits(record::file, path)) force_dirs_journaled(parent_dir(path), s_.journal);
-    s_.journal.set_observer(nullptr);
-    s_.run_record = nullptr;
-    return write_journal_file(s_.journal, path);
-  }
+  // The journal file's folder goes into the record and the journal.
+  bool write_final_journal() { return write_journal_file(s_.journal, journal_file_path(), &record_); }
 
   void after_rollback() {
-    finish_backups(s_, true, remove_registration(), {});
+    finish_backups(s_, true, remove_registration());
     write_leftovers();
     exit_code_ = exit_rolled_back;
     s_.abort = true;
   }
 
   // What a rollback could not undo, and a kept backup folder, stay recorded
-  // for the uninstaller; a complete rollback writes no journal file.
+  // for the uninstaller, next to it. A complete rollback writes no journal
+  // file, and none brings back the folders the rollback removed. Then the
+  // run is over, and so is its record.
   void write_leftovers() {
-    s_.journal.set_observer(nullptr);
-    s_.run_record = nullptr;
-    if (read_records(s_.journal).empty()) return;
-    write_journal_file(s_.journal, journal_file_path());
+    if (!read_records(s_.journal).empty()) {
+      write_journal_file(s_.journal, journal_file_path(), &record_, JournalFolder::existing_only);
+    }
+    record_.discard();
   }
 
   RemoveRegistration remove_registration() const {
@@ -313,7 +293,7 @@ class RunSequence {
   // every entry of the payload below the folder, and for the journal file:
   // found too long only after the files were written, it would leave an
   // installation that cannot be uninstalled. The write probe comes last,
-  // since it makes the installation folder.
+  // since it makes the installation folder and begins the run's record.
   bool paths_usable() { return plan_->fits_below(s_.install_dir) && ::paths_usable(s_, registry_); }
 
   void end_progress() {

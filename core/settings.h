@@ -43,8 +43,9 @@ struct SavedItem {
 // What this run did in the backup folder, so that clean-up and rollback act on
 // exactly that and never on other contents of a folder given with "-p".
 struct BackupState {
-  bool folder_created = false;             // this run made backup_dir itself
-  std::vector<std::string> created_dirs;   // folders it made below backup_dir, outermost first
+  // Folders this run made for it, in the order made: missing parents, the
+  // backup folder itself, folders below it.
+  std::vector<std::string> created_dirs;
   std::vector<SavedItem> items;            // what it moved there, in order
 };
 

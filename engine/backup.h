@@ -2,7 +2,9 @@
 // The backup of replaced files: before extraction replaces an existing file or
 // folder, it is moved into this run's backup folder under the same relative
 // path, so that a rollback can put it back. The folder is made only when the
-// first file has to be saved.
+// first file has to be saved. Every folder made for it and every move is
+// announced to the run's write-ahead record first, and the folders are kept
+// in settings.backup, so that clean-up and rollback remove exactly those.
 
 #include <cstdint>
 #include <string>
@@ -23,7 +25,7 @@ bool make_backup_folder(InstallerSettings& settings);
 bool make_backup_folder(InstallerSettings& settings, std::uint32_t seed);
 
 // Moves destination\name into the backup folder as backup_dir\name, making
-// the folder first if this run has none yet. The saved file keeps its
-// attributes, read-only included. Counts the outcome as saved or not saved
-// and returns whether the move succeeded.
+// the folder first if this run has none yet, and only into a free place. The
+// saved file keeps its attributes, read-only included. Counts the outcome as
+// saved or not saved and returns whether the move succeeded.
 bool backup_file(const std::string& destination, const std::string& name, InstallerSettings& settings);

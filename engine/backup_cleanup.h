@@ -10,7 +10,7 @@
 
 #include "engine/rollback.h"
 
-struct InstallerSettings;
+#include "core/settings.h"
 
 enum class BackupChoice : std::int32_t {
   delete_files = 1,
@@ -37,13 +37,12 @@ enum class CleanupResult {
 // after_rollback: the question offers no Cancel, and a silent run keeps what
 // could not be restored instead of deleting it.
 CleanupResult finish_backups(InstallerSettings& settings, bool after_rollback,
-                             const RemoveRegistration& remove_registration,
-                             const std::function<void()>& release_record);
+                             const RemoveRegistration& remove_registration);
 
 // Deletes the saved items (read-only ones too; links are removed, never
 // entered), the folders this run made below the backup folder, and the
 // backup folder when this run made it, each only once empty.
-void delete_saved_files(const InstallerSettings& settings);
+void delete_saved_files(const BackupState& backup);
 
 // Removes the folders of the backup that hold nothing (silently).
-void remove_empty_backup_folders(const InstallerSettings& settings);
+void remove_empty_backup_folders(const BackupState& backup);

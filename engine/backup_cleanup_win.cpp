@@ -27,24 +27,21 @@ BackupChoice ask_delete_backups(const InstallerSettings& settings, bool allow_ca
   return BackupChoice::roll_back;
 }
 
-void remove_empty_backup_folders(const InstallerSettings& settings) {
-  const BackupState& b = settings.backup;
-  for (auto d = b.created_dirs.rbegin(); d != b.created_dirs.rend(); ++d) remove_folder(*d);
-  if (b.folder_created) remove_folder(settings.backup_dir);
+void remove_empty_backup_folders(const BackupState& backup) {
+  for (auto d = backup.created_dirs.rbegin(); d != backup.created_dirs.rend(); ++d) remove_folder(*d);
 }
 
 CleanupResult finish_backups(InstallerSettings& settings, bool after_rollback,
-                             const RemoveRegistration& remove_registration,
-                             const std::function<void()>& release_record) {
+                             const RemoveRegistration& remove_registration) {
   if (saved_items_present(settings.backup).empty()) {
-    remove_empty_backup_folders(settings);
+    remove_empty_backup_folders(settings.backup);
     return CleanupResult::go_on;
   }
   switch (choose(settings, after_rollback)) {
     case BackupChoice::roll_back:
-      rollback(settings, remove_registration, release_record);
+      rollback(settings, remove_registration);
       // Asked again, now without Cancel, when saved files could not go back.
-      finish_backups(settings, true, remove_registration, release_record);
+      finish_backups(settings, true, remove_registration);
       return CleanupResult::rolled_back;
     case BackupChoice::keep:
       add_record(settings.journal, record::backup_dir, settings.backup_dir);
@@ -53,15 +50,16 @@ CleanupResult finish_backups(InstallerSettings& settings, bool after_rollback,
       break;
   }
   if (after_rollback) {
-    delete_saved_files(settings);
+    delete_saved_files(settings.backup);
     return CleanupResult::go_on;
   }
   return CleanupResult::go_on_then_delete;
 }
 
-void delete_saved_files(const InstallerSettings& settings) {
-  for (auto item = settings.backup.items.rbegin(); item != settings.backup.items.rend(); ++item) {
-    delete_path(item->saved);
+void delete_saved_files(const BackupState& backup) {
+  // A saved folder was empty when it was moved: it goes only while it still is.
+  for (auto item = backup.items.rbegin(); item != backup.items.rend(); ++item) {
+    delete_file_or_empty_folder(item->saved);
   }
-  remove_empty_backup_folders(settings);
+  remove_empty_backup_folders(backup);
 }

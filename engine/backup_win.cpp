@@ -9,28 +9,27 @@
 #include "engine/backup_name.h"
 #include "engine/journal.h"
 #include "engine/run_record.h"
+#include "engine/temp_folder.h"
 
 namespace {
-
-std::string environment_variable(const char* name) {
-  const DWORD needed = GetEnvironmentVariableA(name, nullptr, 0);  // with the terminator
-  if (needed == 0) return {};
-  std::string value(needed, '\0');
-  const DWORD n = GetEnvironmentVariableA(name, &value[0], needed);
-  if (n == 0 || n >= needed) return {};
-  value.resize(n);
-  return value;
-}
 
 bool is_folder(const std::string& path) {
   const DWORD a = GetFileAttributesA(path.c_str());
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// Makes the folder and its missing parents, announced ahead and kept in the
+// backup state, so that clean-up and rollback remove exactly those.
+void make_folders(const std::string& folder, InstallerSettings& settings) {
+  Tstring_writer made;
+  force_dirs_journaled(folder, made, settings.run_record);
+  for (const std::string& r : read_records(made)) settings.backup.created_dirs.push_back(r.substr(record::dir.size()));
+}
+
 bool use_preset_folder(InstallerSettings& settings) {
   // Saved files must land in the folder given, never in a cut one.
   if (!fits_short(settings.backup_base_dir)) return false;
-  settings.backup.folder_created = force_dirs(settings.backup_base_dir);
+  make_folders(settings.backup_base_dir, settings);
   if (!is_folder(settings.backup_base_dir)) return false;
   settings.backup_dir = settings.backup_base_dir;
   return true;
@@ -39,55 +38,35 @@ bool use_preset_folder(InstallerSettings& settings) {
 // Creates a folder of a freshly drawn name below base; a name already taken
 // is drawn again, so two runs never put their saved files in one folder.
 bool make_fresh_folder(InstallerSettings& settings, const std::string& base, std::uint32_t seed) {
-  force_dirs(base);
+  if (base.empty()) return false;
+  make_folders(base, settings);
   BackupNameGenerator names(seed);
   for (int attempt = 0; attempt < backup_folder_attempts; ++attempt) {
     const std::string candidate = join_path(base, names.next_name());
     if (!fits_short(candidate)) return false;
-    if (CreateDirectoryA(candidate.c_str(), nullptr)) {
+    Tstring_writer made;
+    if (make_dir_journaled(candidate, made, settings.run_record)) {
       settings.backup_dir = candidate;
-      settings.backup.folder_created = true;
+      settings.backup.created_dirs.push_back(candidate);
       return true;
     }
-    if (GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    if (!is_folder(candidate)) return false;
   }
   return false;
+}
+
+bool choose_backup_folder(InstallerSettings& settings, std::uint32_t seed) {
+  if (!settings.backup_base_dir.empty()) return use_preset_folder(settings);
+  return make_fresh_folder(settings, temp_folder(settings.folders), seed);
 }
 
 }  // namespace
 
 bool make_backup_folder(InstallerSettings& settings) { return make_backup_folder(settings, GetTickCount()); }
 
-namespace {
-
-bool choose_backup_folder(InstallerSettings& settings, std::uint32_t seed) {
-  if (!settings.backup_base_dir.empty()) return use_preset_folder(settings);
-  std::string base = environment_variable("TEMP");
-  if (base.empty()) base = join_path(settings.folders.documents_dir, "temp");
-  return make_fresh_folder(settings, base, seed);
-}
-
-// The folders made below the backup folder for target, recorded so that
-// clean-up and rollback remove exactly those.
-void make_target_folder(const std::string& target, InstallerSettings& settings) {
-  Tstring_writer made;
-  force_dirs_journaled(parent_dir(target), made);
-  for (const std::string& r : read_records(made)) {
-    const std::string folder = r.substr(record::dir.size());
-    settings.backup.created_dirs.push_back(folder);
-    if (settings.run_record) settings.run_record->write_line(std::string(run_record::backup_subdir) + folder);
-  }
-}
-
-}  // namespace
-
 bool make_backup_folder(InstallerSettings& settings, std::uint32_t seed) {
   if (!choose_backup_folder(settings, seed)) return false;
-  if (settings.run_record) {
-    const std::string_view kind = settings.backup.folder_created ? run_record::backup_made : run_record::backup_used;
-    settings.run_record->write_line(std::string(kind) + settings.backup_dir);
-    settings.run_record->checkpoint();
-  }
+  if (settings.run_record) settings.run_record->announce(std::string(run_record::backup) + settings.backup_dir);
   return true;
 }
 
@@ -96,17 +75,20 @@ bool backup_file(const std::string& destination, const std::string& name, Instal
   const std::string source = join_path(destination, name);
   const std::string target = join_path(settings.backup_dir, name);
   const DWORD attributes = GetFileAttributesA(source.c_str());
+  // Only into a free place: what is at the target already (in a folder
+  // given with -p) is not this run's to restore or delete later.
   if (settings.backup_dir.empty() || !fits_short(source) || !fits_short(target) ||
-      attributes == INVALID_FILE_ATTRIBUTES) {
+      attributes == INVALID_FILE_ATTRIBUTES || GetFileAttributesA(target.c_str()) != INVALID_FILE_ATTRIBUTES) {
     ++settings.backups.not_saved;
     return false;
   }
 
-  make_target_folder(target, settings);
+  make_folders(parent_dir(target), settings);
   const SavedItem item{source, target};
-  // Recorded before the move: a run stopped right after it still knows where
-  // the file went.
-  if (settings.run_record) settings.run_record->write_line(run_record::save_line(item));
+  // Announced before the move: a run stopped right after it still knows
+  // where the file went.
+  const std::string line = run_record::save_line(item);
+  if (settings.run_record) settings.run_record->announce(line);
   SetFileAttributesA(source.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
   // A backup folder that is the installation folder (-p) makes the target
   // the source itself: that move "succeeds" and the file stays, and writing
@@ -120,6 +102,7 @@ bool backup_file(const std::string& destination, const std::string& name, Instal
     return true;
   }
   SetFileAttributesA(source.c_str(), attributes);
+  if (settings.run_record) settings.run_record->withdraw(line);
   ++settings.backups.not_saved;
   return false;
 }

@@ -23,7 +23,9 @@ struct InstallerSettings;
 // read back through the handle that wrote them do not have the checksum the
 // maker packed. An existing file or folder in the way that may not be replaced
 // or cannot be moved into the backup folder counts one failure and ends the
-// walk. Folder entries are created with their missing parents; one whose name
+// walk; so does a folder in the way that holds anything, which is never
+// replaced. Every folder and file is announced to the run's record before it
+// is made. Folder entries are created with their missing parents; one whose name
 // would leave the folder counts a failure, one whose path would be too long
 // is skipped (its files then fail).
 std::int32_t install_fileset(const FilesetView& fileset, const FilesetSums& sums, const std::string& install_dir,

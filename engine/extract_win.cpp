@@ -1,19 +1,39 @@
 #include "engine/extract.h"
 
+#include <windows.h>
+
 #include <algorithm>
 #include <memory>
 #include <new>
 
 #include "core/folders.h"
+#include "core/paths.h"
 #include "core/settings.h"
+#include "core/win_handle.h"
 #include "engine/backup.h"
 #include "engine/entry_path.h"
 #include "engine/filecopy_stream.h"
 #include "engine/journal.h"
 #include "engine/overwrite.h"
+#include "engine/run_record.h"
 #include "payload/xxh3.h"
 
 namespace {
+
+bool is_folder_with_contents(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+  // A link is moved aside as a link; what it leads to is not touched.
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return false;
+  WIN32_FIND_DATAA data;
+  const FindHandle find(FindFirstFileA(join_path(path, "*").c_str(), &data));
+  if (!find) return true;  // cannot look inside: taken as full
+  do {
+    const std::string name = data.cFileName;
+    if (name != "." && name != "..") return true;
+  } while (FindNextFileA(find.get(), &data));
+  return false;
+}
 
 // Files are read back in pieces of this size through one buffer for the run.
 constexpr std::uint32_t read_back_chunk = 1 << 20;
@@ -44,14 +64,14 @@ class Extraction {
       return true;
     }
     Tfilecopystream sink;
-    CreateResult created = sink.create_file(target.path, s_.journal);
+    CreateResult created = sink.create_file(target.path, s_.journal, s_.run_record);
     if (created == CreateResult::exists) {
       if (!make_way(target.path, entry.name)) {
         ++failures_;
         return false;
       }
       // A file that appeared after the move was not saved: it is not replaced.
-      created = sink.create_file(target.path, s_.journal);
+      created = sink.create_file(target.path, s_.journal, s_.run_record);
     }
     if (created != CreateResult::created || !write_whole(entry, sink) || (verify_ && !read_back_matches(entry, sink)))
       ++failures_;
@@ -62,12 +82,14 @@ class Extraction {
     const EntryPath target = entry_path(destination_, entry.name, record::dir);
     if (target.status == EntryPathStatus::escapes) ++failures_;
     // A folder that cannot be made is not counted: its files fail on their own.
-    if (target.status == EntryPathStatus::ok) force_dirs_journaled(target.path, s_.journal);
+    if (target.status == EntryPathStatus::ok) force_dirs_journaled(target.path, s_.journal, s_.run_record);
   }
 
   // Whether the existing file or folder at path may be replaced, and if so,
-  // moves it into the backup folder.
+  // moves it into the backup folder. A folder that holds anything is never
+  // replaced, whatever the options say: it is the user's, with all in it.
   bool make_way(const std::string& path, const std::string& name) {
+    if (is_folder_with_contents(path)) return false;
     switch (decide_overwrite(s_.overwrite_all, s_.silent)) {
       case OverwriteDecision::refuse:
         return false;

@@ -11,6 +11,7 @@
 #include "core/win_handle.h"
 
 class Tstring_writer;
+class WriteAhead;
 class Xxh3Stream;
 
 enum class CreateResult {
@@ -35,12 +36,12 @@ class Tfilecopystream {
   bool attach_memory(const std::uint8_t* block, std::int32_t length);
 
   // Makes the stream a sink: creates the file at path for writing and
-  // reading, never over anything that exists there, and journals
-  // "FILE:" + path right after. When the folder part is missing, it is
-  // created with journaling and the file tried once more. Only a failed
-  // create looks at what is at the path. A path or record longer than 255
-  // characters is refused untouched.
-  CreateResult create_file(const std::string& path, Tstring_writer& journal);
+  // reading, never over anything that exists there, announces it to ahead
+  // (when given) before and journals "FILE:" + path right after. When the
+  // folder part is missing, it is created with journaling and the file tried
+  // once more. A path or record longer than 255 characters is refused
+  // untouched.
+  CreateResult create_file(const std::string& path, Tstring_writer& journal, WriteAhead* ahead = nullptr);
 
   // Writes n bytes to the sink file; true exactly when all n were stored.
   bool write_block(const std::uint8_t* p, std::int32_t n);

@@ -5,22 +5,11 @@
 #include <algorithm>
 
 #include "core/folders.h"
+#include "core/new_file.h"
 #include "core/paths.h"
 #include "core/short_string.h"
 #include "engine/journal.h"
-#include "engine/overwrite.h"
 #include "payload/xxh3.h"
-
-namespace {
-
-// Never over an existing file: CREATE_NEW refuses one, so nothing needs to
-// be looked up first. Read access lets the installation check what it wrote.
-HANDLE create_new(const std::string& path) {
-  return CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                     nullptr);
-}
-
-}  // namespace
 
 void Tfilecopystream::done() {
   file_.reset();
@@ -38,20 +27,20 @@ bool Tfilecopystream::attach_memory(const std::uint8_t* block, std::int32_t leng
   return true;
 }
 
-CreateResult Tfilecopystream::create_file(const std::string& path, Tstring_writer& journal) {
+CreateResult Tfilecopystream::create_file(const std::string& path, Tstring_writer& journal, WriteAhead* ahead) {
   done();
   // A cut path would name another file, and a cut record would make the
   // rollback delete another one.
   if (!fits_short(path) || !record_fits(record::file, path)) return CreateResult::failed;
-  file_.reset(create_new(path));
-  if (!file_) {
-    // A file or folder in the way makes the create fail too: only then is
-    // the path looked at.
-    if (path_exists(path)) return CreateResult::exists;
-    force_dirs_journaled(parent_dir(path), journal);
-    file_.reset(create_new(path));
+  // Never over an existing file. Read access lets the installation check
+  // what it wrote.
+  constexpr DWORD access = GENERIC_READ | GENERIC_WRITE;
+  file_ = create_new_file(path, access, ahead);
+  if (!file_ && GetLastError() != ERROR_FILE_EXISTS) {
+    force_dirs_journaled(parent_dir(path), journal, ahead);
+    file_ = create_new_file(path, access, ahead);
   }
-  if (!file_) return path_exists(path) ? CreateResult::exists : CreateResult::failed;
+  if (!file_) return GetLastError() == ERROR_FILE_EXISTS ? CreateResult::exists : CreateResult::failed;
   add_record(journal, record::file, path);
   return CreateResult::created;
 }

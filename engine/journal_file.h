@@ -7,6 +7,7 @@
 #include <string_view>
 
 class Tstring_writer;
+class WriteAhead;
 
 constexpr const char* journal_file_name = "log_inst.dat";
 
@@ -15,9 +16,16 @@ constexpr const char* journal_file_name = "log_inst.dat";
 // a leading "\"), for example "uninst\log_inst.dat".
 std::string journal_file_relative_path(std::string_view uninstaller_path);
 
-// Creates the file's folder (journaled), then appends every record and
-// "FILE:" + path, so that the file lists itself last. The journal in memory
-// gets that record only when the file was written whole. False when it could
-// not be; its earlier content is then left as it was. A path whose record would not fit is refused: nothing is
-// created or journaled.
-bool write_journal_file(Tstring_writer& journal, const std::string& path);
+// Whether the file's folder may be made: not when the folder was just
+// removed by a rollback, which must not bring it back.
+enum class JournalFolder { make, existing_only };
+
+// Creates the file's folder (journaled) unless told not to, then appends
+// every record and "FILE:" + path, so that the file lists itself last. The
+// journal in memory gets that record only when the file was written whole.
+// False when it could not be; an earlier file is then left as it was, and a
+// new one removed again. A path whose record would not fit is refused:
+// nothing is created or journaled. With ahead, the folders, a new file and
+// the length of an earlier one are announced before they change.
+bool write_journal_file(Tstring_writer& journal, const std::string& path, WriteAhead* ahead = nullptr,
+                        JournalFolder folder = JournalFolder::make);

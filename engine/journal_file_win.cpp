@@ -3,9 +3,12 @@
 #include <windows.h>
 
 #include "core/folders.h"
+#include "core/new_file.h"
 #include "core/paths.h"
 #include "core/win_handle.h"
+#include "core/write_ahead.h"
 #include "engine/journal.h"
+#include "engine/run_record.h"
 
 namespace {
 
@@ -31,9 +34,9 @@ bool append_whole(HANDLE file, const std::string& bytes) {
 
 }  // namespace
 
-bool write_journal_file(Tstring_writer& journal, const std::string& path) {
+bool write_journal_file(Tstring_writer& journal, const std::string& path, WriteAhead* ahead, JournalFolder folder) {
   if (!record_fits(record::file, path)) return false;
-  force_dirs_journaled(parent_dir(path), journal);
+  if (folder == JournalFolder::make) force_dirs_journaled(parent_dir(path), journal, ahead);
   // The file lists itself last, but the journal in memory gets that record
   // only once the file is written: a rollback must not delete the journal of
   // an earlier run that this one failed to append to.
@@ -41,10 +44,26 @@ bool write_journal_file(Tstring_writer& journal, const std::string& path) {
   own_record += path;
   const std::string text = journal_text(journal) + own_record + "\r\n";
 
-  // OPEN_ALWAYS creates a missing file; an existing one, left by an earlier
-  // installation, is only ever appended to.
-  WinHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file || !append_whole(file.get(), text)) return false;
+  // An existing file, left by an earlier installation, is only ever appended
+  // to; the record keeps its length, so that an undo can cut it back.
+  WIN32_FILE_ATTRIBUTE_DATA found{};
+  WinHandle file;
+  const bool existed = GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &found);
+  if (existed) {
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+    const std::uint64_t length = (std::uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
+    if (ahead) ahead->announce(run_record::journal_was_line(path, length));
+    file.reset(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  } else {
+    file = create_new_file(path, GENERIC_WRITE, ahead);
+  }
+  if (!file) return false;
+  if (!append_whole(file.get(), text)) {
+    file.reset();
+    // A file this run made and could not fill is not left behind empty.
+    if (!existed && DeleteFileA(path.c_str()) && ahead) ahead->withdraw(own_record);
+    return false;
+  }
   add_record(journal, record::file, path);
   return true;
 }

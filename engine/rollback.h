@@ -1,26 +1,32 @@
 #pragma once
-// The rollback: undoes an installation from its journal and puts back what it
-// moved into the backup folder. Files go first (newest first), then the saved
-// files come back, then folders (deepest, newest first), then registrations.
-// A record whose file or folder is gone already counts as undone. Only what
-// the run itself saved is moved back, and only the folders it made below the
-// backup folder (and the backup folder itself, when it made it) are removed,
-// and only when empty.
+// The rollback: undoes an installation from its journal, or a stopped run
+// from its record, and puts back what it moved into the backup folder. Files
+// go first (newest first), then earlier links and journals get their old
+// bytes back, then the saved files come back, then folders (deepest, newest
+// first), then registrations. A record whose file or folder is gone already
+// counts as undone. Only what the run itself saved is moved back, and only
+// the folders it made are removed, and only when empty.
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "core/settings.h"
 
+class WriteAhead;
+
 // Removes one uninstall registration by key name; true when it is gone.
 using RemoveRegistration = std::function<bool(const std::string& key)>;
 
 struct UndoPlan {
-  std::vector<std::string> records;  // the journal, in order
+  std::vector<std::string> records;  // "DIR:", "FILE:", "APP:" in the order made
   std::string backup_dir;
   BackupState backup;
+  // Files of earlier installations that the run changed in place.
+  std::map<std::string, std::string> links_before;       // path -> bytes to write back
+  std::map<std::string, std::uint64_t> journals_before;  // path -> length to cut back to
 };
 
 struct UndoOutcome {
@@ -30,17 +36,16 @@ struct UndoOutcome {
   std::int32_t unrestored = 0;       // saved items still in the backup folder
 };
 
-// release_record is called once everything but the remaining folders has been
-// tried: the stopped-run record, which lies in the installation folder, can go
-// then, and the folders are tried once more after it.
-UndoOutcome undo_run(const UndoPlan& plan, const RemoveRegistration& remove_registration,
-                     const std::function<void()>& release_record);
+// Undoes the plan. Before a saved file goes back to its place, the run's
+// "FILE:" announcement of that place is withdrawn in ahead (when given): an
+// undo that is itself stopped, and done again, must not take the restored
+// file for the run's own.
+UndoOutcome undo_run(const UndoPlan& plan, const RemoveRegistration& remove_registration, WriteAhead* ahead);
 
 // Rolls this run back: the journal is replaced by the records that could not
 // be undone, the restored and unrestored counts are set, and unless the run
 // is silent the report is shown.
-void rollback(InstallerSettings& settings, const RemoveRegistration& remove_registration,
-              const std::function<void()>& release_record);
+void rollback(InstallerSettings& settings, const RemoveRegistration& remove_registration);
 
 // The saved items that are still in the backup folder.
 std::vector<SavedItem> saved_items_present(const BackupState& backup);

@@ -3,8 +3,11 @@
 #include <windows.h>
 
 #include "core/message_box.h"
+#include "core/win_handle.h"
+#include "core/write_ahead.h"
 #include "engine/journal.h"
 #include "engine/rollback_text.h"
+#include "engine/run_record.h"
 #include "engine/tree_removal.h"
 
 namespace {
@@ -13,6 +16,27 @@ bool exists(const std::string& path) { return GetFileAttributesA(path.c_str()) !
 
 bool delete_installed_file(const std::string& path) {
   return DeleteFileA(path.c_str()) || is_gone_error(GetLastError());
+}
+
+// The whole file, as it was (a link of an earlier installation).
+bool write_whole_file(const std::string& path, const std::string& bytes) {
+  const WinHandle file(
+      CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return false;
+  DWORD written = 0;
+  return WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+         written == bytes.size();
+}
+
+// An earlier installation's journal gets back the length it had.
+void cut_back(const std::string& path, std::uint64_t length) {
+  const WinHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!file) return;
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file.get(), &size) || static_cast<std::uint64_t>(size.QuadPart) <= length) return;
+  LARGE_INTEGER at{};
+  at.QuadPart = static_cast<LONGLONG>(length);
+  if (SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN)) SetEndOfFile(file.get());
 }
 
 // Moves a saved item back with the attributes it had. Only into a free place:
@@ -48,17 +72,27 @@ std::vector<SavedItem> saved_items_present(const BackupState& backup) {
   return present;
 }
 
-UndoOutcome undo_run(const UndoPlan& plan, const RemoveRegistration& remove_registration,
-                     const std::function<void()>& release_record) {
+UndoOutcome undo_run(const UndoPlan& plan, const RemoveRegistration& remove_registration, WriteAhead* ahead) {
   UndoOutcome outcome;
   std::vector<std::string> files_left, folders_left, registrations_left;
-  undo_kind(plan.records, record::file, delete_installed_file, files_left);
+  for (auto r = plan.records.rbegin(); r != plan.records.rend(); ++r) {
+    if (!has_prefix(*r, record::file)) continue;
+    const std::string path = r->substr(record::file.size());
+    // A link that was there before comes back as it was, not deleted.
+    if (plan.links_before.count(path)) continue;
+    if (!delete_installed_file(path)) files_left.push_back(*r);
+  }
+  for (const auto& [path, bytes] : plan.links_before) {
+    if (!write_whole_file(path, bytes)) files_left.push_back(std::string(record::file) + path);
+  }
+  for (const auto& [path, length] : plan.journals_before) cut_back(path, length);
 
   // A stopped run may have announced a move it never made: then nothing
   // lies at the saved path and the original never left its place.
   for (auto item = plan.backup.items.rbegin(); item != plan.backup.items.rend(); ++item) {
     if (!exists(item->saved)) continue;
     ++outcome.saved;
+    if (ahead) ahead->withdraw(std::string(record::file) + item->original);
     if (restore_item(*item)) ++outcome.restored;
   }
   outcome.unrestored = static_cast<std::int32_t>(saved_items_present(plan.backup).size());
@@ -68,25 +102,19 @@ UndoOutcome undo_run(const UndoPlan& plan, const RemoveRegistration& remove_regi
       plan.records, record::app,
       [&](const std::string& key) { return remove_registration && remove_registration(key); }, registrations_left);
   for (auto d = plan.backup.created_dirs.rbegin(); d != plan.backup.created_dirs.rend(); ++d) remove_folder(*d);
-  if (plan.backup.folder_created) remove_folder(plan.backup_dir);
-
-  if (release_record) release_record();
-  std::vector<std::string> still;
-  for (const std::string& r : folders_left) {
-    if (!remove_folder(r.substr(record::dir.size()))) still.push_back(r);
-  }
 
   outcome.left = files_left;
-  outcome.left.insert(outcome.left.end(), still.begin(), still.end());
+  outcome.left.insert(outcome.left.end(), folders_left.begin(), folders_left.end());
   outcome.left.insert(outcome.left.end(), registrations_left.begin(), registrations_left.end());
   return outcome;
 }
 
-void rollback(InstallerSettings& settings, const RemoveRegistration& remove_registration,
-              const std::function<void()>& release_record) {
-  settings.journal.set_observer(nullptr);
-  const UndoPlan plan{read_records(settings.journal), settings.backup_dir, settings.backup};
-  const UndoOutcome outcome = undo_run(plan, remove_registration, release_record);
+void rollback(InstallerSettings& settings, const RemoveRegistration& remove_registration) {
+  UndoPlan plan;
+  plan.records = read_records(settings.journal);
+  plan.backup_dir = settings.backup_dir;
+  plan.backup = settings.backup;
+  const UndoOutcome outcome = undo_run(plan, remove_registration, settings.run_record);
   settings.journal.done();
   settings.journal.init();
   for (const std::string& r : outcome.left) settings.journal.add(r);

@@ -1,9 +1,10 @@
 #pragma once
-// The stopped-run record as a file (engine/run_record.h): one WriteFile per
-// line, so every line is in the system's cache the moment it is written and
-// survives the process being killed; checkpoints flush it to the disk.
+// The stopped-run record as a file (engine/run_record.h) in the temporary
+// folder. Every announcement is one WriteFile of its line, so it is in the
+// system's cache before the change it announces is made and survives the
+// process being killed; a checkpoint flushes the file to the disk, which only
+// a power loss needs.
 
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,32 +13,30 @@
 
 class RunRecordFile final : public RunRecordSink {
  public:
-  RunRecordFile() = default;
-  ~RunRecordFile() { close(); }
+  // temp: the folder records are kept in (temp_folder, engine/temp_folder.h).
+  explicit RunRecordFile(std::string temp);
+  ~RunRecordFile() { file_.reset(); }
   RunRecordFile(const RunRecordFile&) = delete;
   RunRecordFile& operator=(const RunRecordFile&) = delete;
 
-  // Creates the file (never over an existing one). False when it cannot be made.
-  bool create(const std::string& path);
-  bool is_open() const { return static_cast<bool>(file_); }
-
-  void write_line(std::string_view line) override;
+  bool begin(const std::string& install_dir) override;
+  bool is_open() const override { return open_; }
+  std::optional<std::string> left_by_stopped_run(const std::string& install_dir) const override;
+  void announce(std::string_view line) override;
+  void withdraw(std::string_view line) override;
   void checkpoint() override;
-
-  // Closes the file and deletes it: the run it records is over.
-  void discard();
-  void close() { file_.reset(); }
+  bool resume(const std::string& install_dir) override;
+  void discard() override;
 
  private:
-  void stop_here_if_asked(std::string_view line);
+  void write_line(std::string_view line);
 
+  std::string temp_;
   WinHandle file_;
   std::string path_;
-  // Test hook, SETUP_TEST_STOP_AT=<prefix>#<n>: the process terminates itself
-  // right after the n-th line that starts with prefix, as a kill would.
-  std::string stop_prefix_;
-  long stop_countdown_ = 0;
+  bool open_ = false;
+  // Test hooks: SETUP_TEST_STOP_AT (StopHook), and SETUP_TEST_NO_RECORD=1,
+  // which keeps no record at all, for measuring what the record costs.
+  StopHook stop_;
+  bool off_ = false;
 };
-
-// The record a stopped run left at path, or nothing when there is none.
-std::optional<std::string> read_run_record(const std::string& path);

@@ -2,11 +2,9 @@
 
 #include <windows.h>
 
-#include <cstdlib>
+#include "core/new_file.h"
 
 namespace {
-
-constexpr const char* stop_variable = "SETUP_TEST_STOP_AT";
 
 std::string environment_value(const char* name) {
   char value[512];
@@ -16,46 +14,28 @@ std::string environment_value(const char* name) {
 
 }  // namespace
 
-bool RunRecordFile::create(const std::string& path) {
-  file_.reset(CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                          FILE_ATTRIBUTE_NORMAL, nullptr));
+RunRecordFile::RunRecordFile(std::string temp)
+    : temp_(std::move(temp)),
+      stop_(environment_value("SETUP_TEST_STOP_AT")),
+      off_(environment_value("SETUP_TEST_NO_RECORD") == "1") {}
+
+bool RunRecordFile::begin(const std::string& install_dir) {
+  if (open_) return false;
+  if (off_) return open_ = true;
+  if (temp_.empty()) return false;
+  const std::string path = run_record_path(temp_, install_dir);
+  // Never over an existing record: that one belongs to a stopped run.
+  file_ = create_new_file(path, GENERIC_WRITE, nullptr);
   if (!file_) return false;
   path_ = path;
-  const std::string stop = environment_value(stop_variable);
-  const std::size_t hash = stop.rfind('#');
-  if (hash != std::string::npos) {
-    stop_prefix_ = stop.substr(0, hash);
-    stop_countdown_ = std::strtol(stop.c_str() + hash + 1, nullptr, 10);
-  }
+  open_ = true;
   return true;
 }
 
-void RunRecordFile::write_line(std::string_view line) {
-  if (!file_) return;
-  std::string bytes(line);
-  bytes += "\r\n";
-  DWORD written = 0;
-  WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-  stop_here_if_asked(line);
-}
-
-void RunRecordFile::checkpoint() {
-  if (file_) FlushFileBuffers(file_.get());
-}
-
-void RunRecordFile::discard() {
-  if (path_.empty()) return;
-  close();
-  DeleteFileA(path_.c_str());
-  path_.clear();
-}
-
-void RunRecordFile::stop_here_if_asked(std::string_view line) {
-  if (stop_countdown_ <= 0 || line.substr(0, stop_prefix_.size()) != stop_prefix_) return;
-  if (--stop_countdown_ == 0) TerminateProcess(GetCurrentProcess(), 99);
-}
-
-std::optional<std::string> read_run_record(const std::string& path) {
+std::optional<std::string> RunRecordFile::left_by_stopped_run(const std::string& install_dir) const {
+  if (temp_.empty()) return std::nullopt;
+  const std::string path = run_record_path(temp_, install_dir);
+  if (open_ && path == path_) return std::nullopt;
   WinHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) return std::nullopt;
@@ -64,4 +44,50 @@ std::optional<std::string> read_run_record(const std::string& path) {
   DWORD got = 0;
   while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0) bytes.append(buffer, got);
   return bytes;
+}
+
+void RunRecordFile::write_line(std::string_view line) {
+  if (!file_) return;
+  std::string bytes(line);
+  bytes += "\r\n";
+  DWORD written = 0;
+  WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+}
+
+void RunRecordFile::announce(std::string_view line) {
+  write_line(line);
+  if (stop_.stop_after(line)) TerminateProcess(GetCurrentProcess(), 99);
+}
+
+void RunRecordFile::withdraw(std::string_view line) {
+  std::string bytes(run_record::withdrawn);
+  bytes += line;
+  write_line(bytes);
+}
+
+void RunRecordFile::checkpoint() {
+  if (file_) FlushFileBuffers(file_.get());
+}
+
+void RunRecordFile::discard() {
+  file_.reset();
+  if (!path_.empty()) DeleteFileA(path_.c_str());
+  path_.clear();
+  open_ = false;
+}
+
+bool RunRecordFile::resume(const std::string& install_dir) {
+  if (open_) return false;
+  if (off_) return open_ = true;
+  if (temp_.empty()) return false;
+  const std::string path = run_record_path(temp_, install_dir);
+  file_.reset(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file_) return false;
+  // A last line cut short by a power loss must stay cut: a zero byte makes
+  // it a line no parse takes (and is a line of nothing when there was none).
+  write_line(std::string_view("\0", 1));
+  path_ = path;
+  open_ = true;
+  return true;
 }

@@ -18,9 +18,9 @@ bool remove_empty_tree(const std::string& folder);
 // the folder no longer exists afterwards (also when the path is empty).
 bool delete_tree(const std::string& folder);
 
-// Removes whatever is at path: a file (read-only too), a link, or a folder
-// with its contents (delete_tree). True when nothing is there afterwards.
-bool delete_path(const std::string& path);
+// Removes a file (read-only too), a link, or an empty folder at path; never
+// anything inside a folder. True when nothing is there afterwards.
+bool delete_file_or_empty_folder(const std::string& path);
 
 // Removes one empty folder; true also when it is gone already.
 bool remove_folder(const std::string& folder);

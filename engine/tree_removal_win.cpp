@@ -67,10 +67,10 @@ bool remove_empty_tree(const std::string& folder) { return remove_tree(folder, f
 
 bool delete_tree(const std::string& folder) { return remove_tree(folder, true); }
 
-bool delete_path(const std::string& path) {
+bool delete_file_or_empty_folder(const std::string& path) {
   const DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return is_gone_error(GetLastError());
   if (is_link(attributes)) return remove_link(path, attributes);
-  if (is_folder(attributes)) return delete_tree(path);
+  if (is_folder(attributes)) return remove_folder(path);
   return delete_file(path, attributes);
 }

@@ -31,6 +31,8 @@ FolderForm folder_form(std::string_view folder) {
   return FolderForm::usable;
 }
 
+bool base_folder_usable(std::string_view base) { return folder_form(base) == FolderForm::usable; }
+
 std::string journal_file_path(const InstallerSettings& s) {
   return join_path(s.install_dir, journal_file_relative_path(s.uninstaller_path));
 }

@@ -25,6 +25,7 @@
 struct InstallerSettings;
 class ShellRegistry;
 class Tstring_writer;
+class RunRecordSink;
 
 // What is wrong with a folder's form, before the file system is asked.
 enum class FolderForm {
@@ -36,6 +37,11 @@ enum class FolderForm {
   too_long,   // over 255 characters
 };
 FolderForm folder_form(std::string_view folder);
+
+// A base folder the installation folder is composed from ("-P", the path
+// dialog's first field): usable as it stands. "C:" and "C:games" are
+// relative to the drive's current folder, not the drive's root.
+bool base_folder_usable(std::string_view base);
 
 // The journal file's path: next to the uninstaller below install_dir.
 std::string journal_file_path(const InstallerSettings& settings);
@@ -79,8 +85,16 @@ ExistingInstallation existing_installation(const InstallerSettings& settings);
 // deletes it again. On success the probe file's path goes into the journal as
 // an untagged record (the game's uninstaller expects it); on failure the
 // folders it made are removed again and their records dropped, so nothing of
-// the probe remains. A file that exists is never touched.
-bool probe_write(Tstring_writer& journal, const std::string& folder);
+// the probe remains. A file that exists is never touched. With a record that
+// is not open yet, the probe begins it for the folder first (and fails when
+// it cannot) and announces every folder and file there; a failed probe
+// discards it again.
+bool probe_write(Tstring_writer& journal, const std::string& folder, RunRecordSink* record = nullptr);
+
+// The folder for replaced files ("-p") is not the installation folder and
+// does not lie inside it: moving a file there would move it within the
+// installation. True when no such folder is given.
+bool backup_folder_apart(const InstallerSettings& settings);
 
 // install_paths_fit, then the write probe in the installation folder.
 bool install_dir_usable(InstallerSettings& settings, std::string_view folder_name);

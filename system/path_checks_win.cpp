@@ -6,10 +6,13 @@
 #include <vector>
 
 #include "core/folders.h"
+#include "core/new_file.h"
 #include "core/paths.h"
+#include "core/protected_folders.h"
 #include "core/settings.h"
 #include "core/short_string.h"
 #include "engine/journal.h"
+#include "engine/run_record.h"
 #include "system/shell_registry.h"
 
 namespace {
@@ -52,28 +55,33 @@ bool has_pending_rename(const ShellRegistry& registry, const std::string& path) 
   return pending_operations_mention(data.data(), size, folder);
 }
 
-bool probe_write(Tstring_writer& journal, const std::string& folder) {
+bool probe_write(Tstring_writer& journal, const std::string& folder, RunRecordSink* record) {
   const std::size_t before = read_records(journal).size();
-  // Folders are journaled without a trailing "", as extraction journals them.
+  // The probe is the first step that changes anything: the run's record
+  // starts here, before the first folder is made.
+  const bool began = record && !record->is_open();
+  if (began && !record->begin(folder)) return false;
+  // Folders are journaled without a trailing "\", as extraction journals them.
   std::string bare = folder;
   strip_trailing_backslash(bare);
-  force_dirs_journaled(bare, journal);
+  force_dirs_journaled(bare, journal, record);
   for (int attempt = 0; attempt < probe_name_attempts; ++attempt) {
     const std::string name = folder + probe_name(attempt);
     if (!fits_short(name)) break;
-    const HANDLE file = CreateFileA(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    WinHandle file = create_new_file(name, GENERIC_WRITE, record);
+    if (!file) {
       // Only a name that is taken is worth another try.
-      if (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS) continue;
+      if (GetLastError() == ERROR_FILE_EXISTS) continue;
       break;
     }
-    CloseHandle(file);
-    DeleteFileA(name.c_str());
+    file.reset();
+    if (DeleteFileA(name.c_str()) && record) record->withdraw(std::string(record::file) + name);
     journal.add(name);
     return true;
   }
   SetLastError(ERROR_SUCCESS);
   drop_records_after(journal, before);
+  if (began) record->discard();
   return false;
 }
 
@@ -82,8 +90,12 @@ ExistingInstallation existing_installation(const InstallerSettings& s) {
   return exists(s.install_dir) ? ExistingInstallation::both : ExistingInstallation::start_menu_only;
 }
 
+bool backup_folder_apart(const InstallerSettings& s) {
+  return s.backup_base_dir.empty() || !is_same_or_below(full_path(s.backup_base_dir), full_path(s.install_dir));
+}
+
 bool install_dir_usable(InstallerSettings& s, std::string_view folder_name) {
-  return install_paths_fit(s, folder_name) && probe_write(s.journal, s.install_dir);
+  return install_paths_fit(s, folder_name) && probe_write(s.journal, s.install_dir, s.run_record);
 }
 
 bool paths_usable(InstallerSettings& s, const ShellRegistry& registry) {
@@ -91,5 +103,5 @@ bool paths_usable(InstallerSettings& s, const ShellRegistry& registry) {
   for (const std::string* folder : {&s.install_dir, &s.start_menu_dir, &s.uninstall_menu_dir}) {
     if (has_pending_rename(registry, *folder)) return false;
   }
-  return probe_write(s.journal, s.install_dir);
+  return probe_write(s.journal, s.install_dir, s.run_record);
 }

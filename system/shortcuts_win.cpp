@@ -64,16 +64,23 @@ bool create_shortcut(InstallerSettings& settings, const std::string& folder, con
   if (folder.empty()) return false;
   const std::string link_file = join_path(folder, title) + ".lnk";
   if (!record_fits(record::file, link_file)) return false;
-  force_dirs_journaled(parent_dir(link_file), settings.journal);
+  force_dirs_journaled(parent_dir(link_file), settings.journal, settings.run_record);
   // A link of an earlier installation is replaced by the save. The run's
   // record keeps it first, so that undoing a stopped run puts it back; one
-  // that cannot be read is left as it is.
-  if (GetFileAttributesA(link_file.c_str()) != INVALID_FILE_ATTRIBUTES && settings.run_record) {
+  // that cannot be read is left as it is. A new link is announced there.
+  std::string announced;
+  if (GetFileAttributesA(link_file.c_str()) != INVALID_FILE_ATTRIBUTES) {
     const std::optional<std::string> earlier = read_whole_file(link_file);
     if (!earlier) return false;
-    settings.run_record->write_line(run_record::link_was_line(link_file, *earlier));
+    if (settings.run_record) settings.run_record->announce(run_record::link_was_line(link_file, *earlier));
+  } else {
+    announced = std::string(record::file) + link_file;
+    if (settings.run_record) settings.run_record->announce(announced);
   }
   if (!write_shell_link(to_wide(link_file), target, settings.launch_args, working_dir, description, target, 0)) {
+    if (!announced.empty() && settings.run_record && GetFileAttributesA(link_file.c_str()) == INVALID_FILE_ATTRIBUTES) {
+      settings.run_record->withdraw(announced);
+    }
     return false;
   }
   add_record(settings.journal, record::file, link_file);

@@ -77,15 +77,18 @@ void register_uninstall_entry(InstallerSettings& s, const ShellRegistry& registr
     if (s.run_record) {
       const UninstallKeySnapshot earlier = snapshot_uninstall_key(key_name);
       if (earlier.existed) {
-        s.run_record->write_line(std::string(run_record::app_was) + key_name);
+        s.run_record->announce(std::string(run_record::app_was) + key_name);
         for (const RegistryValue& v : earlier.values) {
-          s.run_record->write_line(run_record::app_value_line(
+          s.run_record->announce(run_record::app_value_line(
               key_name, v.name, v.type, std::string_view(reinterpret_cast<const char*>(v.data.data()), v.data.size())));
         }
       }
+      s.run_record->announce(std::string(record::app) + key_name);
     }
-    // A rollback must not report a registration it could not take back.
-    if (!write_uninstall_key(registry, key_name, entry)) return;
+    // A rollback must not report a registration it could not take back; but
+    // an entry written in part is journaled all the same, or nothing would
+    // ever remove it.
+    if (!write_uninstall_key(registry, key_name, entry) && !RegKey(sub_key(key_name)).get()) return;
   }
   add_record(s.journal, record::app, key_name);
 }

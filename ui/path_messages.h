@@ -2,6 +2,8 @@
 // The path dialog's refusals. Their caption is the product folder name in
 // the chosen language, so only the texts are fixed here.
 
+#include <string>
+
 #include "core/local_text.h"
 
 namespace path_message {
@@ -65,5 +67,18 @@ constexpr LocalText unusable = {
     "Mangels Schreibberechtigung (oder durch andere, unbekannten Ursachen) kann der Installationspfad nicht "
     "benutzt werden.",
 };
+
+}  // namespace path_message
+
+namespace path_message {
+
+// "-p" names the installation folder or a folder inside it.
+inline std::string backup_inside(bool german, const std::string& folder) {
+  return german ? "Der Ordner für ersetzte Dateien (-p)\r\n" + folder +
+                      "\r\nist der Installationsordner oder liegt darin. Bitte einen anderen Installationsordner "
+                      "wählen."
+                : "The folder for replaced files (-p)\r\n" + folder +
+                      "\r\nis the installation folder or lies inside it. Choose another installation folder.";
+}
 
 }  // namespace path_message

@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
+#include <string>
 
 #include "ui/gui_resources.h"
 #include "ui/gui_tables.h"
@@ -16,9 +18,12 @@ class ShellRegistry;
 
 class SetupDialogs {
  public:
+  // Whether every entry of the payload fits below an installation folder.
+  using FitsPayload = std::function<bool(const std::string& install_dir)>;
+
   // Loads the tables for the settings' administrator level and the colours.
   // The logo is borrowed; the run sequence owns it.
-  SetupDialogs(InstallerSettings& settings, const ShellRegistry& registry, HBITMAP logo);
+  SetupDialogs(InstallerSettings& settings, const ShellRegistry& registry, HBITMAP logo, FitsPayload fits_payload);
   SetupDialogs(const SetupDialogs&) = delete;
   SetupDialogs& operator=(const SetupDialogs&) = delete;
 
@@ -37,6 +42,7 @@ class SetupDialogs {
   InstallerSettings& settings_;
   const ShellRegistry& registry_;
   HBITMAP logo_;
+  FitsPayload fits_payload_;
   GuiTables tables_;
   DialogColours colours_;
   OptionModel model_;

@@ -5,6 +5,7 @@
 #include "core/message_box.h"
 #include "core/paths.h"
 #include "core/settings.h"
+#include "engine/stopped_run.h"
 #include "system/default_paths.h"
 #include "system/path_checks.h"
 #include "system/shell_registry.h"
@@ -241,6 +242,7 @@ class DialogRun : public ControlView {
     folder_name_ = item_text(window_, folder_field);
     to_backslashes(base);
     to_backslashes(folder_name_);
+    base_ = base;
     s.start_menu_subdir_text = item_text(window_, group_combo);
     s.install_dir = join_path(base, folder_name_) + "\\";
     s.start_menu_dir = join_path3(game_start_menu_root(s), s.start_menu_subdir_text, folder_name_) + "\\";
@@ -258,15 +260,24 @@ class DialogRun : public ControlView {
   }
 
   // True when the installation may go ahead; every refusal leaves the dialog
-  // open with what the user entered.
+  // open with what the user entered. Nothing is written before the write
+  // probe, the last check; a folder that a stopped run left to undo is taken
+  // without it, since the run then only undoes that one.
   bool ok_procedure() {
-    const InstallerSettings& s = d_.settings_;
+    InstallerSettings& s = d_.settings_;
     if (!collect_paths() && ask(path_message::inconsistent, MB_OKCANCEL | MB_ICONWARNING) != IDOK) return false;
-    // Names that cannot be used are refused before anything is looked up for them.
-    if (!install_paths_fit(s, folder_name_)) {
+    // Names that cannot be used are refused before anything is looked up for
+    // them; so is a folder too deep for the payload's longest entry.
+    if (!base_folder_usable(base_) || !install_paths_fit(s, folder_name_) || !d_.fits_payload_(s.install_dir)) {
       ask(path_message::unusable, MB_OK | MB_ICONERROR);
       return false;
     }
+    if (!backup_folder_apart(s)) {
+      show_message_text(s.product_folder, path_message::backup_inside(s.german(), s.backup_base_dir),
+                        MB_OK | MB_ICONERROR, window_);
+      return false;
+    }
+    if (s.run_record && stopped_run_to_undo(*s.run_record, s.install_dir)) return true;
     if (has_pending_rename(d_.registry_, s.install_dir)) {
       ask(path_message::install_pending, MB_OK | MB_ICONERROR);
       return false;
@@ -285,7 +296,7 @@ class DialogRun : public ControlView {
         ask(path_message::both_exist, MB_OKCANCEL | MB_ICONWARNING) != IDOK) {
       return false;
     }
-    if (!install_dir_usable(d_.settings_, folder_name_)) {
+    if (!install_dir_usable(s, folder_name_)) {
       ask(path_message::unusable, MB_OK | MB_ICONERROR);
       return false;
     }
@@ -297,13 +308,16 @@ class DialogRun : public ControlView {
   HWND window_ = nullptr;
   DWORD last_refresh_ = 0;
   int suppressed_ = 0;
+  std::string base_;         // field 302 as OK read it
   std::string folder_name_;  // field 304 as OK read it
 };
 
-SetupDialogs::SetupDialogs(InstallerSettings& settings, const ShellRegistry& registry, HBITMAP logo)
+SetupDialogs::SetupDialogs(InstallerSettings& settings, const ShellRegistry& registry, HBITMAP logo,
+                           FitsPayload fits_payload)
     : settings_(settings),
       registry_(registry),
       logo_(logo),
+      fits_payload_(std::move(fits_payload)),
       tables_(load_gui_tables(settings.admin_level)),
       colours_(load_colours()),
       model_(tables_, settings.admin_level) {}

@@ -36,10 +36,10 @@ TEST(Links, NoRemovalEntersALinkOrTouchesWhatItLeadsTo) {
   const std::vector<std::pair<const char*, std::function<void()>>> removals = {
       {"remove_empty_tree", [&] { remove_empty_tree(tree); }},
       {"delete_tree", [&] { delete_tree(tree); }},
-      {"delete_path of the link", [&] { delete_path(link); }},
-      {"delete_saved_files", [&] { delete_saved_files(s); }},
+      {"delete_file_or_empty_folder of the link", [&] { delete_file_or_empty_folder(link); }},
+      {"delete_saved_files", [&] { delete_saved_files(s.backup); }},
       {"undo_run", [&] {
-         undo_run(UndoPlan{{"DIR:" + tree, "DIR:" + tree + "\\sub", "FILE:" + link}, "", {}}, {}, {});
+         undo_run(UndoPlan{{"DIR:" + tree, "DIR:" + tree + "\\sub", "FILE:" + link}, "", {}, {}, {}}, {}, nullptr);
        }},
   };
   for (const auto& [name, remove] : removals) {

@@ -104,18 +104,32 @@ TEST_F(OverwritePolicy, AFileThatCannotBeSavedEndsTheWalkUntouched) {
   EXPECT_EQ(list_tree(s.backup_dir), (Records{"docs\\", "docs\\readme.txt"}));
 }
 
-TEST_F(OverwritePolicy, AFolderWhereAFileGoesIsMovedIntoTheBackup) {
-  ASSERT_TRUE(CreateDirectoryA((dir_ + "new2.txt").c_str(), nullptr));
-  ASSERT_TRUE(write_file(dir_ + "new2.txt\\inside.txt", "inside"));
-  InstallerSettings s;
-  s.silent = true;
-  s.overwrite_all = true;
+// A folder where a file goes is the user's with all it holds: never moved or
+// deleted, whatever -O says. Only an empty one is saved and replaced.
+TEST_F(OverwritePolicy, AFolderWhereAFileGoesIsReplacedOnlyWhenEmpty) {
+  for (const bool empty : {false, true}) {
+    SCOPED_TRACE(empty ? "empty folder" : "folder with a file");
+    remove_tree(dir_ + "new2.txt");
+    remove_tree(dir_ + "new1.txt");
+    ASSERT_TRUE(CreateDirectoryA((dir_ + "new2.txt").c_str(), nullptr));
+    if (!empty) {
+      ASSERT_TRUE(write_file(dir_ + "new2.txt\\inside.txt", "inside"));
+    }
+    InstallerSettings s;
+    s.silent = true;
+    s.overwrite_all = true;
 
-  EXPECT_EQ(install_fileset(payload_.view(), payload_.sums(), dir_, true, s), 0);
+    EXPECT_EQ(install_fileset(payload_.view(), payload_.sums(), dir_, true, s), empty ? 0 : 1);
 
-  EXPECT_EQ(read_file(dir_ + "new2.txt"), "new 2");
-  EXPECT_EQ(read_file(s.backup_dir + "\\new2.txt\\inside.txt"), "inside");
-  EXPECT_EQ(s.backups.saved, 3);
+    if (empty) {
+      EXPECT_EQ(read_file(dir_ + "new2.txt"), "new 2");
+      EXPECT_TRUE(folder_exists(s.backup_dir + "\\new2.txt"));
+    } else {
+      EXPECT_EQ(read_file(dir_ + "new2.txt\\inside.txt"), "inside");
+      EXPECT_EQ(read_file(dir_ + "top.txt"), "old top") << "the walk ended there";
+    }
+    remove_tree(s.backup_dir);
+  }
 }
 
 TEST_F(OverwritePolicy, PresetBackupFolderTakesTheFilesDirectly) {

@@ -70,21 +70,19 @@ TEST(Rollback, ReportCountsWhatStaysAndTheCleanUpAfterItOffersNoCancel) {
     InstallerSettings s;
     s.language_offset = c.language;
     s.backup_dir = saved;
-    s.backup.folder_created = true;
+    s.backup.created_dirs = {saved};
     s.backup.items = {{game + "\\b.txt", saved + "\\b.txt"}, {game + "\\c.txt", saved + "\\c.txt"}};
     s.backups.saved = 2;
     s.backups.not_saved = 3;
     add_record(s.journal, record::dir, game + "\\new");
     add_record(s.journal, record::file, game + "\\new\\ours.txt");
     add_record(s.journal, record::file, game + "\\gone.txt");
-    bool released = false;
     {
       BoxAnswerer boxes("rollback result", {IDOK});
-      rollback(s, {}, [&] { released = true; });
+      rollback(s, {});
       ASSERT_EQ(boxes.seen().size(), 1u) << boxes.log();
       EXPECT_EQ(boxes.seen()[0].message, c.with_leftovers);
     }
-    EXPECT_TRUE(released);
     EXPECT_EQ(read_records(s.journal), Records{"DIR:" + game + "\\new"});
     EXPECT_EQ(list_tree(game), (Records{"b.txt", "c.txt", "new\\", "new\\users.txt"}));
     EXPECT_EQ(read_file(game + "\\b.txt"), "the user's new b");
@@ -94,7 +92,7 @@ TEST(Rollback, ReportCountsWhatStaysAndTheCleanUpAfterItOffersNoCancel) {
     // The saved file that could not go back is asked about, without Cancel;
     // No keeps it with exactly one record.
     BoxAnswerer question("Delete temporary files?", {IDNO});
-    EXPECT_EQ(finish_backups(s, true, {}, {}), CleanupResult::go_on);
+    EXPECT_EQ(finish_backups(s, true, {}), CleanupResult::go_on);
     ASSERT_EQ(question.seen().size(), 1u) << question.log();
     ASSERT_EQ(question.seen()[0].buttons.size(), 2u);
     EXPECT_EQ(question.seen()[0].buttons[0].id, IDYES);
@@ -109,7 +107,7 @@ TEST(Rollback, EmptyJournalReportsZeroesInBothLanguages) {
     InstallerSettings s;
     s.language_offset = c.language;
     BoxAnswerer boxes("rollback result", {IDOK});
-    rollback(s, {}, {});
+    rollback(s, {});
     ASSERT_EQ(boxes.seen().size(), 1u) << boxes.log();
     EXPECT_EQ(boxes.seen()[0].message, c.empty);
     EXPECT_TRUE(read_records(s.journal).empty());
@@ -127,15 +125,15 @@ TEST(FinishBackups, AnEmptyBackupFolderGoesSilentlyAndOnlyTheFoldersThisRunMade)
   s.backup.items = {{tmp / "game\\a.txt", s.backup_dir + "\\made\\a.txt"}};  // gone meanwhile
 
   BoxAnswerer none("Delete temporary files?", {});
-  EXPECT_EQ(finish_backups(s, false, {}, {}), CleanupResult::go_on);
+  EXPECT_EQ(finish_backups(s, false, {}), CleanupResult::go_on);
   EXPECT_TRUE(none.seen().empty()) << none.log();
   // Not made by this run ("-p"): the folder and the user's empty folder stay.
   EXPECT_EQ(list_tree(tmp.path()), (Records{"saved\\", "saved\\users\\"}));
   EXPECT_TRUE(read_records(s.journal).empty());
 
-  s.backup.folder_created = true;
+  s.backup.created_dirs.insert(s.backup.created_dirs.begin(), s.backup_dir);
   RemoveDirectoryA((s.backup_dir + "\\users").c_str());
-  EXPECT_EQ(finish_backups(s, false, {}, {}), CleanupResult::go_on);
+  EXPECT_EQ(finish_backups(s, false, {}), CleanupResult::go_on);
   EXPECT_TRUE(list_tree(tmp.path()).empty());
 }
 

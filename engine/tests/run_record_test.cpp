@@ -2,27 +2,47 @@
 
 #include <gtest/gtest.h>
 
-TEST(RunRecord, ParsesEveryKindInOrderAndIgnoresALineCutShort) {
-  const SavedItem item{"C:\\game\\a.txt", "C:\\temp\\Installer_0000000A\\a.txt"};
+using Lines = std::vector<std::string>;
+
+// A run over an earlier installation, stopped while it moved files aside:
+// announcements of every kind, two withdrawn, the last line cut short.
+TEST(RunRecord, ParsesAnnouncementsInOrderWithoutWithdrawnOnesOrACutLine) {
+  const std::string backup = "C:\\temp\\Installer_0000000A";
+  const SavedItem item{"C:\\game\\a.txt", backup + "\\a.txt"};
   const std::string bytes = "DIR:C:\\game\\data\r\n"
-                            "*BMADE:C:\\temp\\Installer_0000000A\r\n"
-                            "*BDIR:C:\\temp\\Installer_0000000A\\data\r\n" +
+                            "DIR:" + backup + "\r\n"
+                            "*BACKUP:" + backup + "\r\n"
+                            "DIR:" + backup + "\\data\r\n" +
                             run_record::save_line(item) + "\r\n" +
                             "FILE:C:\\game\\a.txt\r\n"
-                            "C:\\game\\probe.tmp\r\n"
-                            "*SAVE:no separator\r\n"
+                            "FILE:C:\\game\\taken.txt\r\n"
+                            "*NOT:FILE:C:\\game\\taken.txt\r\n"
+                            "*NOT:FILE:C:\\never announced\r\n"
+                            "FILE:C:\\game\\b.txt\r\n"
+                            "*SAVE:no separator\r\n" +
+                            std::string("FILE:C:\\game\\with") + '\0' + "zero\r\n" +
+                            run_record::journal_was_line("C:\\game\\uninst\\log_inst.dat", 1234) + "\r\n" +
+                            "*JOURNALWAS:C:\\x|12a\r\n"
+                            "something else\r\n"
+                            "APP:Quasarine_II__at__00\r\n"
                             "FILE:C:\\game\\cut";
   const StoppedRun run = parse_run_record(bytes);
-  EXPECT_EQ(run.records, (std::vector<std::string>{"DIR:C:\\game\\data", "FILE:C:\\game\\a.txt", "C:\\game\\probe.tmp"}));
-  EXPECT_EQ(run.backup_dir, "C:\\temp\\Installer_0000000A");
-  EXPECT_TRUE(run.backup.folder_created);
-  EXPECT_EQ(run.backup.created_dirs, std::vector<std::string>{"C:\\temp\\Installer_0000000A\\data"});
+  EXPECT_EQ(run.records, (Lines{"DIR:C:\\game\\data", "FILE:C:\\game\\a.txt", "FILE:C:\\game\\b.txt",
+                                "APP:Quasarine_II__at__00"}));
+  EXPECT_EQ(run.backup_dir, backup);
+  // The backup's folders are the backup's, not the installation's.
+  EXPECT_EQ(run.backup.created_dirs, (Lines{backup, backup + "\\data"}));
   ASSERT_EQ(run.backup.items.size(), 1u);
   EXPECT_EQ(run.backup.items[0].original, item.original);
   EXPECT_EQ(run.backup.items[0].saved, item.saved);
+  ASSERT_EQ(run.journals_before.size(), 1u);
+  EXPECT_EQ(run.journals_before.at("C:\\game\\uninst\\log_inst.dat"), 1234u);
+  EXPECT_FALSE(run.done);
+  EXPECT_FALSE(run.empty());
 
-  EXPECT_FALSE(parse_run_record("*BUSED:D:\\mine\r\n").backup.folder_created);
-  EXPECT_EQ(parse_run_record("*BUSED:D:\\mine\r\n").backup_dir, "D:\\mine");
+  EXPECT_TRUE(parse_run_record("").empty());
+  EXPECT_TRUE(parse_run_record("DIR:C:\\a\r\n*NOT:DIR:C:\\a\r\n").empty());
+  EXPECT_TRUE(parse_run_record("FILE:C:\\a\r\n*DONE\r\n").done);
 }
 
 TEST(RunRecord, EarlierLinksAndEntriesRoundTrip) {
@@ -45,4 +65,38 @@ TEST(RunRecord, EarlierLinksAndEntriesRoundTrip) {
   EXPECT_EQ(values[1].name, "NoModify");
   EXPECT_EQ(values[1].data, std::string("\x01\0\0\0", 4));
   EXPECT_EQ(run.records, std::vector<std::string>{"APP:Quasarine_II__at__00"});
+}
+
+TEST(RunRecord, IsNamedAfterTheInstallationFolderWhateverItsLetterCase) {
+  const std::string a = run_record_path("C:\\temp", "C:\\Games\\Quasarine_II\\");
+  EXPECT_EQ(a.rfind("C:\\temp\\Installer_unfinished_", 0), 0u) << a;
+  EXPECT_EQ(a.size(), std::string("C:\\temp\\Installer_unfinished_0123456789ABCDEF.dat").size()) << a;
+  EXPECT_EQ(run_record_path("C:\\temp", "c:\\games\\QUASARINE_II"), a);
+  EXPECT_NE(run_record_path("C:\\temp", "C:\\Games\\Quasarine_III\\"), a);
+}
+
+TEST(StopHook, StopsAtTheNthMatchingLineOnly) {
+  struct Case {
+    const char* setting;
+    Lines lines;
+    int stops_after;  // index of the line it stops after, -1 for none
+  };
+  const Case cases[] = {
+      {"FILE:#2", {"DIR:C:\\a", "FILE:C:\\a\\1", "FILE:C:\\a\\2", "FILE:C:\\a\\3"}, 2},
+      {"FILE:*.lnk#1", {"FILE:C:\\a\\1", "FILE:C:\\m\\Game.lnk", "FILE:C:\\n\\x.lnk"}, 1},
+      {"*SAVE:#1", {"FILE:C:\\a", "*SAVE:C:\\a|C:\\t\\a"}, 1},
+      {"APP:#2", {"APP:k"}, -1},
+      {"FILE:", {"FILE:C:\\a"}, -1},
+      {"FILE:#0", {"FILE:C:\\a"}, -1},
+      {"FILE:#x", {"FILE:C:\\a"}, -1},
+      {"", {"FILE:C:\\a"}, -1},
+  };
+  for (const Case& c : cases) {
+    StopHook hook(c.setting);
+    int stopped = -1;
+    for (std::size_t i = 0; i < c.lines.size() && stopped < 0; ++i) {
+      if (hook.stop_after(c.lines[i])) stopped = static_cast<int>(i);
+    }
+    EXPECT_EQ(stopped, c.stops_after) << c.setting;
+  }
 }

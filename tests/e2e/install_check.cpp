@@ -48,7 +48,7 @@ void expect_same_files(const std::string& payload, const std::string& installed,
   }
 }
 
-std::vector<std::string> backup_folders_in_temp() {
+std::vector<std::string> installer_entries_in_temp() {
   char temp[MAX_PATH] = {};
   const DWORD n = GetEnvironmentVariableA("TEMP", temp, MAX_PATH);
   if (n == 0 || n >= MAX_PATH) return {};
@@ -57,9 +57,17 @@ std::vector<std::string> backup_folders_in_temp() {
   const HANDLE h = FindFirstFileA((std::string(temp) + "\\Installer_*").c_str(), &data);
   if (h == INVALID_HANDLE_VALUE) return found;
   do {
-    if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) found.push_back(data.cFileName);
+    found.push_back(data.cFileName);
   } while (FindNextFileA(h, &data));
   FindClose(h);
   std::sort(found.begin(), found.end());
+  return found;
+}
+
+std::vector<std::string> unfinished_records() {
+  std::vector<std::string> found;
+  for (const std::string& name : installer_entries_in_temp()) {
+    if (name.rfind("Installer_unfinished_", 0) == 0) found.push_back(name);
+  }
   return found;
 }

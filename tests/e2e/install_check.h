@@ -26,5 +26,8 @@ std::string probe_record(const std::string& installed);
 void expect_same_files(const std::string& payload, const std::string& installed,
                        const std::vector<std::string>& added);
 
-// The "Installer_" folders in %TEMP%, sorted.
-std::vector<std::string> backup_folders_in_temp();
+// What setup keeps in %TEMP%, sorted: the "Installer_" backup folders and
+// the "Installer_unfinished_" records of runs that did not end.
+std::vector<std::string> installer_entries_in_temp();
+// The records alone.
+std::vector<std::string> unfinished_records();

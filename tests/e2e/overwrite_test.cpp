@@ -94,7 +94,8 @@ TEST(FullDisk, SetupReportsAFailedInstallationNotASuccess) {
   const SetupRun r = run_setup(e2e_program("e2e_setup"), {"-G", "-M", "-R", "-PQ:\\"});
   ASSERT_TRUE(r.finished) << r.log;
   EXPECT_EQ(r.exit_code, exit_failed_kept);
-  EXPECT_TRUE(r.boxes.empty()) << r.log;
+  // No success report; at most the one that the journal could not be written.
+  for (const driver::Dialog& box : r.boxes) EXPECT_EQ(box.caption, "Install incomplete") << r.log;
   remove_tree(std::string("Q:\\") + product_folder);
 }
 

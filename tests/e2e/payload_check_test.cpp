@@ -29,11 +29,11 @@ class DamagedPayload : public ::testing::TestWithParam<const char*> {
   // No folder, no file, no journal, no backup folder.
   void expect_nothing_installed() {
     EXPECT_TRUE(list_tree(target_.path()).empty());
-    EXPECT_EQ(backup_folders_in_temp(), backups_before_);
+    EXPECT_EQ(installer_entries_in_temp(), backups_before_);
   }
 
   TempDir target_;
-  const std::vector<std::string> backups_before_ = backup_folders_in_temp();
+  const std::vector<std::string> backups_before_ = installer_entries_in_temp();
 };
 
 TEST_P(DamagedPayload, ShowsTheEnglishChecksumMessageAndInstallsNothing) {

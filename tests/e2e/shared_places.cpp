@@ -1,5 +1,6 @@
-// Installations reach outside their own folder: the start menus, the desktop
-// and the Add/Remove Programs list of the prefix all tests share. Each test
+// Installations reach outside their own folder: the start menus, the desktop,
+// the Add/Remove Programs list and the temporary folder of the prefix all
+// tests share. Each test
 // starts and ends with those places clean, so that one test's shortcuts or
 // entry never show up as an "existing installation" in the next.
 
@@ -71,6 +72,11 @@ void clean_shared_places() {
   for (const std::string& key : product_keys()) {
     SHDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string(uninstall_root_key) + key).c_str());
   }
+  // Records of runs that a test left unfinished on purpose.
+  char temp[MAX_PATH] = {};
+  const DWORD n = GetEnvironmentVariableA("TEMP", temp, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) return;
+  for (const std::string& name : unfinished_records()) DeleteFileA((std::string(temp) + "\\" + name).c_str());
 }
 
 class SharedPlaces : public testing::EmptyTestEventListener {

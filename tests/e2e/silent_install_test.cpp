@@ -23,7 +23,7 @@ class SilentInstall : public ::testing::Test {
 };
 
 TEST_F(SilentInstall, WritesEveryFileWholeJournalsItInOrderAndReportsTheCount) {
-  const std::vector<std::string> backups_before = backup_folders_in_temp();
+  const std::vector<std::string> backups_before = installer_entries_in_temp();
   const SetupRun r = run_setup(e2e_program("e2e_setup"), {"-G", "-M", "-R", "-P" + target_.path()});
   ASSERT_TRUE(r.finished) << r.log;
   EXPECT_EQ(r.exit_code, 0u) << r.log;
@@ -42,7 +42,7 @@ TEST_F(SilentInstall, WritesEveryFileWholeJournalsItInOrderAndReportsTheCount) {
   EXPECT_EQ(r.boxes[0].buttons[0].id, IDOK);
 
   // Nothing was replaced, so no backup folder was made.
-  EXPECT_EQ(backup_folders_in_temp(), backups_before);
+  EXPECT_EQ(installer_entries_in_temp(), backups_before);
 }
 
 TEST_F(SilentInstall, GermanRunReportsInGerman) {
@@ -97,8 +97,21 @@ TEST_F(SilentInstall, AJournalThatCannotBeWrittenIsNoSuccess) {
   CloseHandle(lock);
   ASSERT_TRUE(r.finished) << r.log;
   EXPECT_EQ(r.exit_code, exit_failed_kept);
-  EXPECT_TRUE(r.boxes.empty()) << r.log;
+  // The final report a silent run shows says what went wrong.
+  ASSERT_EQ(r.boxes.size(), 1u) << r.log;
+  EXPECT_EQ(r.boxes[0].caption, "Install incomplete");
+  EXPECT_EQ(r.boxes[0].message, "The installation is incomplete: the list of installed files could not be written to\r\n" +
+                                    journal_path() +
+                                    "\r\nso the game cannot be uninstalled.\r\n"
+                                    "Run this setup again with the same folder to undo the installation.");
   EXPECT_EQ(read_file(journal_path()), std::string("DIR:C:\\earlier\r\n"));
+  // So it can: the run's record stayed, and the next run undoes it.
+  EXPECT_EQ(unfinished_records().size(), 1u);
+  const SetupRun undone = run_setup(e2e_program("e2e_setup"), {"-G", "-B", "-P" + target_.path()});
+  EXPECT_EQ(undone.exit_code, 5u) << undone.log;
+  EXPECT_EQ(list_tree(installed()), (std::vector<std::string>{"uninst\\", "uninst\\log_inst.dat"}));
+  EXPECT_EQ(read_file(journal_path()), std::string("DIR:C:\\earlier\r\n"));
+  EXPECT_TRUE(unfinished_records().empty());
 }
 
 TEST(SilentInstallDefaults, GoesBelowTheProgramFilesFolder) {

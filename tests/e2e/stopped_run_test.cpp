@@ -45,7 +45,7 @@ class StoppedRun : public ::testing::Test {
     ASSERT_TRUE(set_read_only(d + "\\f10\\file10.dat", true));
     ASSERT_TRUE(write_file(d + "\\f15\\users.txt", "mine"));
     before_ = snapshot(target_.path());
-    backups_before_ = backup_folders_in_temp();
+    backups_before_ = installer_entries_in_temp();
   }
   std::string installed() const { return target_ / product_folder; }
   SetupRun run(const std::vector<std::string>& extra) {
@@ -62,7 +62,7 @@ class StoppedRun : public ::testing::Test {
 TEST_F(StoppedRun, NextRunUndoesItWithBAndChangesNothingWithout) {
   // After the first folder it made, in the middle of the files, and right
   // before a replaced file is moved aside.
-  for (const char* stop_at : {"DIR:#1", "FILE:#700", "*SAVE:#230"}) {
+  for (const char* stop_at : {"DIR:#2", "FILE:#700", "*SAVE:#230"}) {
     SCOPED_TRACE(stop_at);
     {
       ScopedStop stop(stop_at);
@@ -70,7 +70,7 @@ TEST_F(StoppedRun, NextRunUndoesItWithBAndChangesNothingWithout) {
       ASSERT_TRUE(stopped.finished) << stopped.log;
       ASSERT_EQ(stopped.exit_code, exit_stopped) << stopped.log;
     }
-    ASSERT_TRUE(file_exists(installed() + "\\setup_unfinished.dat"));
+    ASSERT_EQ(unfinished_records().size(), 1u);
     const TreeSnapshot after_stop = snapshot(target_.path());
     EXPECT_NE(tree_differences(before_, after_stop), "");
 
@@ -85,13 +85,13 @@ TEST_F(StoppedRun, NextRunUndoesItWithBAndChangesNothingWithout) {
     EXPECT_EQ(undone.exit_code, exit_rolled_back) << undone.log;
     EXPECT_TRUE(undone.boxes.empty()) << undone.log;
     EXPECT_EQ(tree_differences(before_, snapshot(target_.path())), "");
-    EXPECT_EQ(backup_folders_in_temp(), backups_before_);
+    EXPECT_EQ(installer_entries_in_temp(), backups_before_);
   }
 
   // A further run installs normally and leaves no record behind.
   const SetupRun complete = run({});
   EXPECT_EQ(complete.exit_code, 0u) << complete.log;
-  EXPECT_FALSE(file_exists(installed() + "\\setup_unfinished.dat"));
+  EXPECT_TRUE(unfinished_records().empty());
   EXPECT_EQ(read_file(installed() + "\\f10\\file10.dat"), "new 10/10\n");
 }
 
@@ -117,8 +117,9 @@ TEST_F(StoppedRun, InteractiveRunAsksAndUndoesOnYes) {
 }
 
 // A second installation into the same folder replaces the first one's links
-// and Add/Remove Programs entry; undoing it, stopped right after, puts both
-// back as they were instead of removing them.
+// and Add/Remove Programs entry and appends to its journal; undoing it,
+// stopped right before the journal, puts all back as they were instead of
+// removing them.
 TEST(StoppedRunOverAnEarlierInstallation, LeavesTheEarlierLinksAndEntryAsTheyWere) {
   TempDir target;
   const std::string installed = target / product_folder;
@@ -154,11 +155,12 @@ TEST(StoppedRunOverAnEarlierInstallation, LeavesTheEarlierLinksAndEntryAsTheyWer
     if (line.rfind("APP:", 0) == 0) key = line.substr(4);
   }
   ASSERT_EQ(links.size(), 5u);
+  const std::vector<std::string> first_journal = journal();
   const std::string values = entry_values(key);
   ASSERT_NE(values.find("-L 0"), std::string::npos) << values;
 
   {
-    ScopedStop stop("APP:#1");
+    ScopedStop stop("*JOURNALWAS:#1");  // the entry and the links are written, the journal not yet
     const SetupRun second = run_setup(e2e_program("e2e_setup"), {"-G", "-O", "-L1000", "-I", "-P" + target.path()});
     ASSERT_EQ(second.exit_code, exit_stopped) << second.log;
   }
@@ -168,8 +170,9 @@ TEST(StoppedRunOverAnEarlierInstallation, LeavesTheEarlierLinksAndEntryAsTheyWer
   const SetupRun undone = run_setup(e2e_program("e2e_setup"), {"-G", "-B", "-P" + target.path()});
   EXPECT_EQ(undone.exit_code, exit_rolled_back) << undone.log;
   for (const auto& [path, bytes] : links) EXPECT_EQ(read_file(path), bytes) << path;
+  EXPECT_EQ(journal(), first_journal);
   EXPECT_EQ(entry_values(key), values);
-  EXPECT_FALSE(file_exists(installed + "\\setup_unfinished.dat"));
+  EXPECT_TRUE(unfinished_records().empty());
 }
 
 }  // namespace

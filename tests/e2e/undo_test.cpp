@@ -32,7 +32,7 @@ class FailingOverEarlier : public ::testing::Test {
     ASSERT_TRUE(write_file(d + "\\uninst\\uninstall.exe", "old uninstaller"));
     ASSERT_TRUE(write_file(d + "\\uninst\\log_inst.dat", "DIR:C:\\earlier\r\n"));
     before_ = snapshot(target_.path());
-    backups_before_ = backup_folders_in_temp();
+    backups_before_ = installer_entries_in_temp();
   }
   std::string installed() const { return target_ / product_folder; }
   // An interactive run into the test's folder: the path dialog gets it, the
@@ -57,7 +57,7 @@ class FailingOverEarlier : public ::testing::Test {
   }
   void expect_as_before() {
     EXPECT_EQ(tree_differences(before_, snapshot(target_.path())), "");
-    EXPECT_EQ(backup_folders_in_temp(), backups_before_);
+    EXPECT_EQ(installer_entries_in_temp(), backups_before_);
   }
 
   TempDir target_;
@@ -122,7 +122,7 @@ TEST_F(FailingOverEarlier, SilentRunRollsBackWithBQuietlyAndKeepsItWithout) {
   EXPECT_EQ(lines[1], probe_record(installed()));
   EXPECT_EQ(lines[2], "DIR:" + installed() + "\\Gr\xFC\xDF" "e");
   EXPECT_EQ(lines.back(), "FILE:" + installed() + "\\uninst\\log_inst.dat");
-  EXPECT_FALSE(file_exists(installed() + "\\setup_unfinished.dat"));
+  EXPECT_TRUE(unfinished_records().empty());
 }
 
 // The clean-up question with a "-p" folder that holds a file of the user's:
@@ -204,14 +204,14 @@ TEST(FullDiskRollback, PutsTheEarlierInstallationBack) {
   ASSERT_TRUE(write_file(installed + "\\readme.txt", "my own notes"));
   ASSERT_TRUE(set_read_only(installed + "\\readme.txt", true));
   const TreeSnapshot before = snapshot("Q:");
-  const std::vector<std::string> backups_before = backup_folders_in_temp();
+  const std::vector<std::string> backups_before = installer_entries_in_temp();
 
   const SetupRun r = run_setup(e2e_program("e2e_setup"), {"-G", "-O", "-B", "-PQ:\\"});
   ASSERT_TRUE(r.finished) << r.log;
   EXPECT_EQ(r.exit_code, exit_rolled_back);
   EXPECT_TRUE(r.boxes.empty()) << r.log;
   EXPECT_EQ(tree_differences(before, snapshot("Q:")), "");
-  EXPECT_EQ(backup_folders_in_temp(), backups_before);
+  EXPECT_EQ(installer_entries_in_temp(), backups_before);
   remove_tree(installed);
 }
 

@@ -333,10 +333,6 @@ ProductCheck load_product(const fs::path& dir, const fs::path& default_icon) {
   const fs::path files = dir / "files";
   const bool has_files = fs::is_directory(files, ec);
   if (!has_files) check.errors.push_back("has no files/ folder (what gets installed)");
-  if (has_files && fs::exists(files / "setup_unfinished.dat", ec)) {
-    check.errors.push_back("has files/setup_unfinished.dat, the name of the record setup.exe keeps while it "
-                           "installs; rename or remove that file");
-  }
 
   const fs::path ini_path = dir / "product.ini";
   const auto ini_text = is_file(ini_path) ? read_text_file(ini_path) : std::nullopt;
