@@ -261,15 +261,7 @@ class RunSequence {
   }
 
   RemoveRegistration remove_registration() const {
-    return [this](const std::string& key) {
-      if (remove_uninstall_key(registry_, key)) return true;
-      // Gone counts as undone; values this run could not read stay.
-      const std::string sub_key = std::string(uninstall_root_key) + key;
-      HKEY opened = nullptr;
-      if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, sub_key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return true;
-      RegCloseKey(opened);
-      return registry_.shell_delete_key(HKEY_LOCAL_MACHINE, sub_key.c_str());
-    };
+    return [this](const std::string& key) { return take_back_uninstall_key(registry_, key); };
   }
 
   // What an installation that stays gets besides its files.

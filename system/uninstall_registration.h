@@ -37,6 +37,10 @@ bool write_uninstall_key(const ShellRegistry& registry, const std::string& key_n
 // UninstallString is missing; otherwise the whole key goes.
 bool remove_uninstall_key(const ShellRegistry& registry, const std::string& key_name);
 
+// Takes back an entry this installation wrote: removed whole, also one
+// written only in part. True when the key is gone (also when it never was).
+bool take_back_uninstall_key(const ShellRegistry& registry, const std::string& key_name);
+
 // The step at the end of an installation that stays. Nothing with -R. With
 // -C the entry is written and "APP:" journaled when it was written; with -c
 // nothing is written and "APP:" is journaled all the same, as the uninstaller

@@ -60,6 +60,13 @@ bool remove_uninstall_key(const ShellRegistry& registry, const std::string& key_
   return true;
 }
 
+bool take_back_uninstall_key(const ShellRegistry& registry, const std::string& key_name) {
+  if (remove_uninstall_key(registry, key_name)) return true;
+  const std::string key = sub_key(key_name);
+  if (!RegKey(key).get()) return true;
+  return registry.shell_delete_key(HKEY_LOCAL_MACHINE, key.c_str());
+}
+
 void register_uninstall_entry(InstallerSettings& s, const ShellRegistry& registry, Tchecksum& checksum,
                               std::uint64_t installed_bytes) {
   const std::string key_name = uninstall_key_name(checksum, s.product_folder, s.install_dir);

@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shellapi.h>
 #include <shlobj.h>
+#include <shlwapi.h>
 #include <shobjidl.h>
 
 #include "core/settings.h"
@@ -267,6 +268,28 @@ TEST_F(RegistrationTest, OptionsDecideWhatIsWrittenAndJournaled) {
   Tchecksum checksum(code_seed);
   register_uninstall_entry(s, missing, checksum, 0);
   EXPECT_TRUE(read_records(s.journal).empty());
+}
+
+// The registry refuses every value but the first: the half-written key is
+// journaled all the same, and taking it back removes it whole.
+LONG WINAPI set_display_name_only(HKEY root, LPCSTR sub_key, LPCSTR value, DWORD type, LPCVOID data, DWORD size) {
+  if (std::string(value) != "DisplayName") return ERROR_ACCESS_DENIED;
+  return SHSetValueA(root, sub_key, value, type, data, size);
+}
+
+TEST_F(RegistrationTest, AnEntryWrittenInPartIsJournaledAndTakenBackWhole) {
+  // The headers declare DWORD results where the entry points' own types say LONG: the same 32 bits.
+  const ShellRegistry failing(reinterpret_cast<TSHGV>(SHGetValueA), set_display_name_only,
+                              reinterpret_cast<TSHDV>(SHDeleteValueA), reinterpret_cast<TSHDK>(SHDeleteKeyA));
+  Tchecksum checksum(code_seed);
+  register_uninstall_entry(s, failing, checksum, 0);
+  ASSERT_EQ(value("DisplayName"), "Quasarine II");
+  EXPECT_FALSE(value("UninstallString"));
+  EXPECT_EQ(read_records(s.journal), Records{"APP:" + key_});
+
+  EXPECT_TRUE(take_back_uninstall_key(registry_, key_));
+  EXPECT_FALSE(value("DisplayName"));
+  EXPECT_TRUE(take_back_uninstall_key(registry_, key_)) << "gone counts as taken back";
 }
 
 TEST_F(RegistrationTest, AnEarlierEntryComesBackAsItWas) {

@@ -269,6 +269,14 @@ TEST_F(Interactive, EnglishPathDialogCaptionsPreviewLocksRefusalsAndInstall) {
 
   set(302, "Games\\here");
   expect_refusal(m6, false, IDOK, "relative folder");
+  set(302, "C:");
+  expect_refusal(m6, false, IDOK, "a drive's current folder");
+  // The installation folder fits, and so would the write probe's file; the
+  // payload's longest entry does not. Refused before the probe makes it.
+  const std::string deep = target_.path() + "\\" + std::string(212 - target_.path().size() - 1, 'd');
+  set(302, deep);
+  expect_refusal(m6, false, IDOK, "too deep for the payload");
+  EXPECT_TRUE(list_tree(target_.path()).empty());
 
   // "/" counts as "\": the files land in the chosen folder.
   std::string forward = target_.path();

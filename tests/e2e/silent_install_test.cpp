@@ -161,28 +161,38 @@ TEST_F(SilentInstall, BackupFolderTooLongIsRefusedNotCut) {
 }  // namespace
 
 // Folders a silent run cannot use are refused before anything is written:
-// exit 4, no message, nothing on disk.
+// exit 4, no message, nothing on disk. A folder for saved files inside the
+// installation folder would have the run move files within it.
 TEST(SilentInstallRefusal, UnusableFoldersAreRefusedBeforeAnythingIsWritten) {
   TempDir target;
   ASSERT_TRUE(write_file(target / "file.txt", "a file, not a folder"));
+  const std::string installed = target / product_folder;
   const struct {
     const char* why;
-    std::string folder;
+    std::vector<std::string> args;
   } cases[] = {
-      {"a file", target / "file.txt"},
-      {"a network path", "\\\\server\\share"},
-      {"a device", "NUL"},
-      {"relative", "Games"},
-      {"a device name inside", target / "com1"},
-      {"a stray quote", target / "My Games\""},
+      {"a file", {"-P" + (target / "file.txt")}},
+      {"a network path", {"-P\\\\server\\share"}},
+      {"a device", {"-PNUL"}},
+      {"relative", {"-PGames"}},
+      {"a drive's current folder", {"-PC:"}},
+      {"relative to a drive's current folder", {"-PC:Games"}},
+      {"a device name inside", {"-P" + (target / "com1")}},
+      {"a stray quote", {"-P" + (target / "My Games\"")}},
+      {"saved files into the installation folder", {"-P" + target.path(), "-p" + installed}},
+      {"saved files inside the installation folder", {"-P" + target.path(), "-p" + installed + "\\saved"}},
+      {"the same, spelt otherwise", {"-P" + target.path(), "-p" + target.path() + "/./" + product_folder + "/x"}},
   };
   for (const auto& c : cases) {
-    const SetupRun r = run_setup(e2e_program("e2e_setup"), {"-G", "-M", "-R", "-P" + c.folder});
+    std::vector<std::string> args = {"-G", "-M", "-R"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const SetupRun r = run_setup(e2e_program("e2e_setup"), args);
     ASSERT_TRUE(r.finished) << c.why << "\n" << r.log;
     EXPECT_EQ(r.exit_code, exit_paths_unusable) << c.why;
     EXPECT_TRUE(r.boxes.empty()) << c.why << "\n" << r.log;
     EXPECT_EQ(list_tree(target.path()), std::vector<std::string>{"file.txt"}) << c.why;
   }
+  EXPECT_FALSE(folder_exists(std::string("C:\\") + product_folder));
   EXPECT_FALSE(folder_exists("Games"));
 }
 
