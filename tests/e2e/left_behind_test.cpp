@@ -17,13 +17,6 @@ constexpr DWORD exit_user_left = 3;
 constexpr DWORD exit_paths_unusable = 4;
 constexpr DWORD exit_rolled_back = 5;
 constexpr DWORD exit_failed_kept = 6;
-constexpr DWORD exit_stopped = 99;  // what the stop hook's TerminateProcess gives
-
-class ScopedStop {
- public:
-  explicit ScopedStop(const std::string& at) { SetEnvironmentVariableA("SETUP_TEST_STOP_AT", at.c_str()); }
-  ~ScopedStop() { SetEnvironmentVariableA("SETUP_TEST_STOP_AT", nullptr); }
-};
 
 class LeftBehind : public ::testing::Test {
  protected:

@@ -32,6 +32,18 @@ SetupRun run_setup(const std::string& program, const std::vector<std::string>& a
 SetupRun run_setup(const std::string& program, const std::vector<std::string>& args, DWORD timeout_ms = 60000,
                    const DialogAnswer& answer = {});
 
+// The test hook of setup.exe while it lives: SETUP_TEST_STOP_AT=<prefix>[*<suffix>]#<n>
+// ends the run right after it announced the n-th change of that kind, before
+// making it, as a kill would (exit code 99).
+class ScopedStop {
+ public:
+  explicit ScopedStop(const std::string& at) { SetEnvironmentVariableA("SETUP_TEST_STOP_AT", at.c_str()); }
+  ~ScopedStop() { SetEnvironmentVariableA("SETUP_TEST_STOP_AT", nullptr); }
+  ScopedStop(const ScopedStop&) = delete;
+  ScopedStop& operator=(const ScopedStop&) = delete;
+};
+constexpr DWORD exit_stopped = 99;
+
 // The sample's dialogs.
 constexpr const char* language_dialog_caption = "Quasarine II - Installation - Select Language";
 constexpr const char* path_dialog_caption = "Quasarine II - Installation - Path Selection";

@@ -20,13 +20,6 @@ namespace {
 
 constexpr DWORD exit_rolled_back = 5;
 constexpr DWORD exit_failed_kept = 6;
-constexpr DWORD exit_stopped = 99;  // what the hook's TerminateProcess gives
-
-class ScopedStop {
- public:
-  explicit ScopedStop(const std::string& at) { SetEnvironmentVariableA("SETUP_TEST_STOP_AT", at.c_str()); }
-  ~ScopedStop() { SetEnvironmentVariableA("SETUP_TEST_STOP_AT", nullptr); }
-};
 
 // An earlier installation of 1,000 files: folders f10 to f19 with older files
 // (one read-only) and a file of the user's; f20 to f29 are new to it.
