@@ -4,8 +4,15 @@ programs plus a generated payload of deterministic pseudo-random files.
 
 usage: make-product.py SAMPLE_DIR PRODUCT_DIR --files N --folders N
                        --bytes N | --min-size N --max-size N  [--seed N]
+                       [--version 1|2]
 
-The payload lands in PRODUCT_DIR/files/data/dNNN/fNNNNN.bin. When
+The payload lands in PRODUCT_DIR/files/data/dNNN/fNNNNN.bin. --version 2
+makes the next version of the payload that the same parameters give
+(bench/stop-sweep installs one over the other): of version 1's files about
+one in five gets other contents and size, one in ten is dropped and the rest
+stays byte for byte; a fifth as many new files come in, half of them into
+version 1's folders and half into new ones (dNNN after the last, some with a
+subfolder "extra"). When
 PRODUCT_DIR/.generated already describes the same payload, the payload is
 left alone (no rewrite, so a rebuild of setup.exe does not pack again); the
 sample's files are copied only when they differ. Prints "reused" or
@@ -42,24 +49,60 @@ def description(args):
     with open(__file__, "rb") as f:
         generator = hashlib.sha1(f.read()).hexdigest()
     return (f"files={args.files} folders={args.folders} bytes={args.bytes} "
-            f"min={args.min_size} max={args.max_size} seed={args.seed} generator={generator}\n")
+            f"min={args.min_size} max={args.max_size} seed={args.seed} generator={generator}"
+            + (f" version={args.version}" if args.version > 1 else "") + "\n")
+
+
+def write_bytes(path, size, rng):
+    """Writes size bytes of rng to path; without a path they are only drawn."""
+    out = open(path, "wb") if path else None
+    left = size
+    while left:
+        n = min(left, CHUNK)
+        block = rng.randbytes(n)
+        if out:
+            out.write(block)
+        left -= n
+    if out:
+        out.close()
 
 
 def write_payload(args, data_dir):
     rng = random.Random(args.seed)
     sizes = file_sizes(args, rng)
     per_folder = -(-args.files // args.folders)
+    # Version 1's bytes are drawn in every version, so that the files a later
+    # version keeps are the same; its changes come from a second generator.
+    change = random.Random(f"{args.seed} version {args.version}") if args.version > 1 else None
+    mean = max(1, sum(sizes) // max(1, len(sizes)))
+    total = 0
     for index, size in enumerate(sizes):
         folder = os.path.join(data_dir, f"d{index // per_folder:03d}")
-        if index % per_folder == 0:
+        path = os.path.join(folder, f"f{index:05d}.bin")
+        fate = change.random() if change else 1.0
+        if fate >= 0.1:
             os.makedirs(folder, exist_ok=True)
-        with open(os.path.join(folder, f"f{index:05d}.bin"), "wb") as out:
-            left = size
-            while left:
-                n = min(left, CHUNK)
-                out.write(rng.randbytes(n))
-                left -= n
-    return sum(sizes)
+        if 0.1 <= fate < 0.3:
+            write_bytes(None, size, rng)
+            size = change.randint(1, 2 * size + 1)
+            write_bytes(path, size, change)
+        else:
+            write_bytes(path if fate >= 0.1 else None, size, rng)
+        if fate >= 0.1:
+            total += size
+    if change:
+        new_folders = max(2, args.folders // 10)
+        for k in range(args.files // 5):
+            if k % 2:
+                folder = os.path.join(data_dir, f"d{k % args.folders:03d}")
+            else:
+                j = (k // 2) % new_folders
+                folder = os.path.join(data_dir, f"d{args.folders + j:03d}", *(["extra"] if j % 2 else []))
+            os.makedirs(folder, exist_ok=True)
+            size = change.randint(1, 2 * mean)
+            write_bytes(os.path.join(folder, f"f{args.files + k:05d}.bin"), size, change)
+            total += size
+    return total
 
 
 def sync_item(source, target):
@@ -82,6 +125,7 @@ def main():
     p.add_argument("--min-size", type=int)
     p.add_argument("--max-size", type=int)
     p.add_argument("--seed", type=int, default=20240601)
+    p.add_argument("--version", type=int, choices=[1, 2], default=1)
     args = p.parse_args()
     if (args.bytes is None) == (args.min_size is None or args.max_size is None):
         p.error("give either --bytes or both --min-size and --max-size")
@@ -110,7 +154,8 @@ def main():
     total = write_payload(args, data_dir)
     with open(stamp, "w") as f:
         f.write(wanted)
-    print(f"generated {args.files} files, {total} bytes")
+    count = sum(len(names) for _, _, names in os.walk(data_dir))
+    print(f"generated {count} files, {total} bytes")
 
 
 if __name__ == "__main__":
