@@ -33,11 +33,12 @@ struct BackupStatistics {
   std::int32_t unrestored = 0;   // saved files still in the backup folder after it
 };
 
-// One file or folder this run moved into the backup folder: where it was and
-// where it went.
+// One file or folder this run moved into the backup folder: where it was,
+// where it went, and the attributes it had (0: not known).
 struct SavedItem {
   std::string original;
   std::string saved;
+  std::uint32_t attributes = 0;
 };
 
 // What this run did in the backup folder, so that clean-up and rollback act on

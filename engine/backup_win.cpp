@@ -84,7 +84,7 @@ bool backup_file(const std::string& destination, const std::string& name, Instal
   }
 
   make_folders(parent_dir(target), settings);
-  const SavedItem item{source, target};
+  const SavedItem item{source, target, attributes};
   // Announced before the move: a run stopped right after it still knows
   // where the file went.
   const std::string line = run_record::save_line(item);

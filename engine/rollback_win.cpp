@@ -44,13 +44,25 @@ void cut_back(const std::string& path, std::uint64_t length) {
 // would have removed it.
 bool restore_item(const SavedItem& item) {
   if (exists(item.original)) return false;
-  const DWORD attributes = GetFileAttributesA(item.saved.c_str());
-  SetFileAttributesA(item.saved.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
+  const DWORD saved = GetFileAttributesA(item.saved.c_str());
+  const DWORD attributes = item.attributes ? item.attributes : saved;
+  SetFileAttributesA(item.saved.c_str(), saved & ~DWORD{FILE_ATTRIBUTE_READONLY});
   if (MoveFileA(item.saved.c_str(), item.original.c_str())) {
     SetFileAttributesA(item.original.c_str(), attributes);
     return true;
   }
-  SetFileAttributesA(item.saved.c_str(), attributes);
+  SetFileAttributesA(item.saved.c_str(), saved);
+  return false;
+}
+
+// Whether a "FILE:" record of path could not be undone: the file there is
+// the run's own.
+bool left_in_place(const std::vector<std::string>& files_left, const std::string& path) {
+  for (const std::string& r : files_left) {
+    if (r.size() == record::file.size() + path.size() && r.compare(record::file.size(), path.size(), path) == 0) {
+      return true;
+    }
+  }
   return false;
 }
 
@@ -90,7 +102,14 @@ UndoOutcome undo_run(const UndoPlan& plan, const RemoveRegistration& remove_regi
   // A stopped run may have announced a move it never made: then nothing
   // lies at the saved path and the original never left its place.
   for (auto item = plan.backup.items.rbegin(); item != plan.backup.items.rend(); ++item) {
-    if (!exists(item->saved)) continue;
+    if (!exists(item->saved)) {
+      // Stopped before the move, the file may have lost its read-only
+      // attribute already, which the move needs cleared.
+      if (item->attributes && exists(item->original) && !left_in_place(files_left, item->original)) {
+        SetFileAttributesA(item->original.c_str(), item->attributes);
+      }
+      continue;
+    }
     ++outcome.saved;
     if (ahead) ahead->withdraw(std::string(record::file) + item->original);
     if (restore_item(*item)) ++outcome.restored;

@@ -120,6 +120,7 @@ std::string run_record_path(const std::string& temp, const std::string& install_
 std::string run_record::save_line(const SavedItem& item) {
   std::string line(save);
   line.append(item.original).append(1, separator).append(item.saved);
+  line.append(1, separator).append(std::to_string(item.attributes));
   return line;
 }
 
@@ -152,8 +153,11 @@ StoppedRun parse_run_record(std::string_view bytes) {
     } else if (has_prefix(line, run_record::backup)) {
       run.backup_dir = std::string(line.substr(run_record::backup.size()));
     } else if (has_prefix(line, run_record::save)) {
-      if (split_tail(line.substr(run_record::save.size()), 1, parts)) {
-        run.backup.items.push_back({std::string(parts[0]), std::string(parts[1])});
+      std::uint64_t attributes = 0;
+      if (split_tail(line.substr(run_record::save.size()), 2, parts) && parse_number(parts[2], attributes) &&
+          attributes <= 0xFFFFFFFFu) {
+        run.backup.items.push_back(
+            {std::string(parts[0]), std::string(parts[1]), static_cast<std::uint32_t>(attributes)});
       }
     } else if (has_prefix(line, run_record::link_was)) {
       std::string link;

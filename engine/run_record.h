@@ -15,8 +15,10 @@
 //   "FILE:" file                a file about to be created where nothing was
 //   "APP:" key                  the Add/Remove Programs entry about to be written
 //   "*BACKUP:" folder           the run's backup folder (names it; no change)
-//   "*SAVE:" original "|" saved a file (or empty folder) about to be moved
-//                               into the backup folder
+//   "*SAVE:" original "|" saved "|" attributes
+//                               a file (or empty folder) about to be moved
+//                               into the backup folder, and the attributes
+//                               it had (decimal), which the move may lose
 //   "*LINKWAS:" path "|" hex    a link of an earlier installation, as it was
 //                               before this run saves its own over it
 //   "*APPWAS:" key              an entry of an earlier installation under the

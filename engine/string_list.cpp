@@ -29,7 +29,6 @@ void Tstring_writer::add(std::string_view s) {
   buffer_[static_cast<std::size_t>(length_)] = static_cast<std::uint8_t>(n);
   if (n > 0) std::memcpy(buffer_.get() + length_ + 1, s.data(), s.size());
   length_ = needed;
-  if (observer_) observer_->added(s);
 }
 
 void Tstring_reader::init(const std::uint8_t* data, std::int32_t size) {

@@ -9,15 +9,6 @@
 #include <string>
 #include <string_view>
 
-// Told of every string a writer stores, right after it was stored.
-class Tstring_observer {
- public:
-  virtual void added(std::string_view s) = 0;
-
- protected:
-  ~Tstring_observer() = default;
-};
-
 class Tstring_writer {
  public:
   static constexpr std::int32_t initial_capacity = 10000;
@@ -36,9 +27,6 @@ class Tstring_writer {
   // size when it is full; readers attached before that must not be used again.
   void add(std::string_view s);
 
-  // Every later add is also handed to observer (null: none). Not owned.
-  void set_observer(Tstring_observer* observer) { observer_ = observer; }
-
   const std::uint8_t* data() const { return buffer_.get(); }
   std::int32_t length() const { return length_; }
   std::int32_t capacity() const { return capacity_; }
@@ -47,7 +35,6 @@ class Tstring_writer {
   std::unique_ptr<std::uint8_t[]> buffer_;
   std::int32_t length_ = 0;
   std::int32_t capacity_ = 0;
-  Tstring_observer* observer_ = nullptr;
 };
 
 // A cursor over a string list it does not own.

@@ -102,6 +102,30 @@ TEST(Rollback, ReportCountsWhatStaysAndTheCleanUpAfterItOffersNoCancel) {
   }
 }
 
+// A run killed while it moved read-only files aside: one had lost its
+// read-only attribute for the move, which never came; one was moved and had
+// not got it back. The undo gives both the attributes the record kept.
+TEST(Rollback, FilesStoppedMidMoveGetTheirAttributesBack) {
+  TempDir tmp;
+  const std::string game = tmp / "game";
+  const std::string saved = tmp / "saved";
+  ASSERT_TRUE(CreateDirectoryA(game.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryA(saved.c_str(), nullptr));
+  ASSERT_TRUE(write_file(game + "\\unmoved.txt", "a"));
+  ASSERT_TRUE(write_file(saved + "\\moved.txt", "b"));
+  constexpr DWORD read_only_hidden = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
+  UndoPlan plan;
+  plan.backup.items = {{game + "\\unmoved.txt", saved + "\\unmoved.txt", read_only_hidden},
+                       {game + "\\moved.txt", saved + "\\moved.txt", read_only_hidden}};
+  const UndoOutcome outcome = undo_run(plan, {}, nullptr);
+  EXPECT_EQ(outcome.restored, 1);
+  for (const char* name : {"unmoved.txt", "moved.txt"}) {
+    EXPECT_EQ(GetFileAttributesA((game + "\\" + name).c_str()) & read_only_hidden, read_only_hidden) << name;
+  }
+  EXPECT_EQ(read_file(game + "\\moved.txt"), "b");
+  for (const char* name : {"unmoved.txt", "moved.txt"}) set_read_only(game + "\\" + name, false);
+}
+
 TEST(Rollback, EmptyJournalReportsZeroesInBothLanguages) {
   for (const ReportCase& c : report_cases) {
     InstallerSettings s;

@@ -8,7 +8,7 @@ using Lines = std::vector<std::string>;
 // announcements of every kind, two withdrawn, the last line cut short.
 TEST(RunRecord, ParsesAnnouncementsInOrderWithoutWithdrawnOnesOrACutLine) {
   const std::string backup = "C:\\temp\\Installer_0000000A";
-  const SavedItem item{"C:\\game\\a.txt", backup + "\\a.txt"};
+  const SavedItem item{"C:\\game\\a.txt", backup + "\\a.txt", 0x21};
   const std::string bytes = "DIR:C:\\game\\data\r\n"
                             "DIR:" + backup + "\r\n"
                             "*BACKUP:" + backup + "\r\n"
@@ -35,6 +35,7 @@ TEST(RunRecord, ParsesAnnouncementsInOrderWithoutWithdrawnOnesOrACutLine) {
   ASSERT_EQ(run.backup.items.size(), 1u);
   EXPECT_EQ(run.backup.items[0].original, item.original);
   EXPECT_EQ(run.backup.items[0].saved, item.saved);
+  EXPECT_EQ(run.backup.items[0].attributes, 0x21u);
   ASSERT_EQ(run.journals_before.size(), 1u);
   EXPECT_EQ(run.journals_before.at("C:\\game\\uninst\\log_inst.dat"), 1234u);
   EXPECT_FALSE(run.done);
