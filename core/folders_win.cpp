@@ -5,7 +5,7 @@
 #include "core/paths.h"
 #include "core/short_string.h"
 #include "core/write_ahead.h"
-#include "engine/journal.h"
+#include "core/journal.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "core/new_file.h"
 
 #include "core/write_ahead.h"
-#include "engine/journal.h"
+#include "core/journal.h"
 
 WinHandle create_new_file(const std::string& path, unsigned long access, WriteAhead* ahead) {
   if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) {

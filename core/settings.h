@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/progress_sink.h"
-#include "engine/journal.h"
+#include "core/journal.h"
 
 constexpr std::int32_t language_english = 0;
 constexpr std::int32_t language_german = 1000;

@@ -4,7 +4,7 @@
 
 #include "core/message_box.h"
 #include "core/settings.h"
-#include "engine/journal.h"
+#include "core/journal.h"
 #include "engine/tree_removal.h"
 
 namespace {

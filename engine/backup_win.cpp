@@ -7,7 +7,7 @@
 #include "core/settings.h"
 #include "core/short_string.h"
 #include "engine/backup_name.h"
-#include "engine/journal.h"
+#include "core/journal.h"
 #include "engine/run_record.h"
 #include "engine/temp_folder.h"
 

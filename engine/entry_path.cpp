@@ -2,7 +2,7 @@
 
 #include "core/paths.h"
 #include "core/short_string.h"
-#include "engine/journal.h"
+#include "core/journal.h"
 
 EntryPath entry_path(std::string_view destination, std::string_view name, std::string_view record_prefix) {
   EntryPath result;

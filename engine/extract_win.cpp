@@ -13,7 +13,7 @@
 #include "engine/backup.h"
 #include "engine/entry_path.h"
 #include "engine/filecopy_stream.h"
-#include "engine/journal.h"
+#include "core/journal.h"
 #include "engine/overwrite.h"
 #include "engine/run_record.h"
 #include "payload/xxh3.h"

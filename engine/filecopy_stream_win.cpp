@@ -8,7 +8,7 @@
 #include "core/new_file.h"
 #include "core/paths.h"
 #include "core/short_string.h"
-#include "engine/journal.h"
+#include "core/journal.h"
 #include "payload/xxh3.h"
 
 void Tfilecopystream::done() {

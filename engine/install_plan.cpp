@@ -3,8 +3,8 @@
 #include "core/name_case.h"
 #include "core/paths.h"
 #include "core/short_string.h"
-#include "engine/journal.h"
-#include "engine/string_list.h"
+#include "core/journal.h"
+#include "core/string_list.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "core/paths.h"
 #include "core/win_handle.h"
 #include "core/write_ahead.h"
-#include "engine/journal.h"
+#include "core/journal.h"
 #include "engine/run_record.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include "core/message_box.h"
 #include "core/win_handle.h"
 #include "core/write_ahead.h"
-#include "engine/journal.h"
+#include "core/journal.h"
 #include "engine/rollback_text.h"
 #include "engine/run_record.h"
 #include "engine/tree_removal.h"

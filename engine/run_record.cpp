@@ -4,7 +4,7 @@
 
 #include "core/name_case.h"
 #include "core/paths.h"
-#include "engine/journal.h"
+#include "core/journal.h"
 #include "payload/xxh3.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "engine/string_list.h"
+#include "core/string_list.h"
 
 std::int32_t read_int32_le(const std::uint8_t* p) {
   const std::uint32_t u = static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |

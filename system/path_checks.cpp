@@ -3,7 +3,7 @@
 #include "core/paths.h"
 #include "core/settings.h"
 #include "core/short_string.h"
-#include "engine/journal.h"
+#include "core/journal.h"
 #include "engine/journal_file.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "core/protected_folders.h"
 #include "core/settings.h"
 #include "core/short_string.h"
-#include "engine/journal.h"
+#include "core/journal.h"
 #include "engine/run_record.h"
 #include "system/shell_registry.h"
 

@@ -9,7 +9,7 @@
 #include "core/folders.h"
 #include "core/paths.h"
 #include "core/settings.h"
-#include "engine/journal.h"
+#include "core/journal.h"
 #include "engine/run_record.h"
 #include "system/com_ptr.h"
 #include "system/launch_args.h"

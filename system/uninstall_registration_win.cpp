@@ -4,7 +4,7 @@
 
 #include "core/paths.h"
 #include "core/settings.h"
-#include "engine/journal.h"
+#include "core/journal.h"
 #include "engine/run_record.h"
 #include "system/launch_args.h"
 #include "system/uninstall_key.h"

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/journal.h"
+#include "core/journal.h"
 #include "tests/support/win_fs.h"
 
 TEST(ForceDirsJournaled, CreatesMissingParentsOutermostFirst) {

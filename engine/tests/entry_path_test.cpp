@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/journal.h"
+#include "core/journal.h"
 
 TEST(EntryPath, NameGoesBelowTheFolderWithOneSeparator) {
   for (const char* folder : {"C:\\Games\\Quasar\\", "C:\\Games\\Quasar"}) {

@@ -7,7 +7,7 @@
 #include <windows.h>
 
 #include "core/settings.h"
-#include "engine/journal.h"
+#include "core/journal.h"
 #include "engine/tests/test_payload.h"
 #include "tests/support/win_fs.h"
 

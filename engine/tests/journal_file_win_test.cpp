@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/win_handle.h"
-#include "engine/journal.h"
+#include "core/journal.h"
 #include "tests/support/win_fs.h"
 
 TEST(WriteJournalFile, CreatesFoldersAndListsItselfLast) {

@@ -11,7 +11,7 @@
 
 #include "core/settings.h"
 #include "engine/backup_cleanup.h"
-#include "engine/journal.h"
+#include "core/journal.h"
 #include "engine/rollback.h"
 #include "engine/tree_removal.h"
 #include "tests/support/win_fs.h"

@@ -10,7 +10,7 @@
 #include "core/settings.h"
 #include "core/win_handle.h"
 #include "engine/extract.h"
-#include "engine/journal.h"
+#include "core/journal.h"
 #include "engine/tests/box_answerer.h"
 #include "engine/tests/scoped_env.h"
 #include "engine/tests/test_payload.h"

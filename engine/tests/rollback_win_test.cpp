@@ -8,7 +8,7 @@
 
 #include "core/settings.h"
 #include "engine/backup_cleanup.h"
-#include "engine/journal.h"
+#include "core/journal.h"
 #include "engine/tests/box_answerer.h"
 #include "tests/support/win_fs.h"
 

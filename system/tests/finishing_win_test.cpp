@@ -9,7 +9,7 @@
 #include <shobjidl.h>
 
 #include "core/settings.h"
-#include "engine/journal.h"
+#include "core/journal.h"
 #include "payload/digest.h"
 #include "system/com_init.h"
 #include "system/com_ptr.h"

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "engine/journal.h"
+#include "core/journal.h"
 #include "tests/support/win_fs.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/string_list.h"
+#include "core/string_list.h"
 
 namespace record {
 constexpr std::string_view dir = "DIR:";

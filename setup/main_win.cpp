@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-#include "core/run_sequence.h"
+#include "setup/run_sequence.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   // The C runtime splits the command line by the platform's rules (quotes

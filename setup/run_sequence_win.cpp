@@ -1,4 +1,4 @@
-#include "core/run_sequence.h"
+#include "setup/run_sequence.h"
 
 #include <windows.h>
 
@@ -13,14 +13,14 @@
 #include "core/message_box.h"
 #include "core/options.h"
 #include "core/protected_folders.h"
-#include "core/run_messages.h"
+#include "setup/run_messages.h"
 #include "core/settings.h"
 #include "core/short_string.h"
 #include "core/silent_paths.h"
 #include "engine/backup_cleanup.h"
 #include "engine/extract.h"
 #include "engine/install_plan.h"
-#include "engine/journal.h"
+#include "core/journal.h"
 #include "engine/journal_file.h"
 #include "engine/rollback.h"
 #include "engine/rollback_text.h"

@@ -1,4 +1,4 @@
-#include "engine/journal.h"
+#include "core/journal.h"
 
 #include "core/short_string.h"
 
