@@ -2,17 +2,8 @@
 
 #include <windows.h>
 
+#include "core/environment.h"
 #include "core/new_file.h"
-
-namespace {
-
-std::string environment_value(const char* name) {
-  char value[512];
-  const DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
-  return n > 0 && n < sizeof value ? std::string(value, n) : std::string();
-}
-
-}  // namespace
 
 RunRecordFile::RunRecordFile(std::string temp)
     : temp_(std::move(temp)),

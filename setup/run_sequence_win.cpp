@@ -139,7 +139,8 @@ class RunSequence {
     }
     s_.result_code = static_cast<std::int32_t>(dialogs.choose_paths());
     if (s_.result_code < 0) return stop(exit_user_left);
-    progress_ = std::make_unique<ProgressWindow>(s_, logo_.get());
+    progress_ = std::make_unique<ProgressWindow>(s_.product_title + " - Installation",
+                                                 s_.german() ? "Installiere:" : "Installing:", logo_.get());
     s_.progress = progress_.get();
   }
 

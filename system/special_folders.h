@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+struct FolderTable;
 struct InstallerSettings;
 
 // The shell's folder ids (CSIDL values), in the order they are queried.
@@ -41,3 +42,6 @@ void discover_special_folders(InstallerSettings& settings, const ShellFolderSour
 
 // The same with the real shell32.dll and environment (special_folders_win.cpp).
 void discover_special_folders(InstallerSettings& settings);
+
+// Only the folder table, for the uninstaller; failed is set as above.
+FolderTable discover_folder_table(bool& failed);

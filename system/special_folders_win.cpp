@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "core/settings.h"
+#include "core/environment.h"
 #include "system/entry_point_win.h"
 
 using TIUAA = BOOL(WINAPI*)();
@@ -27,14 +29,6 @@ class LoadedLibrary {
   HMODULE h_;
 };
 
-std::string environment_value(const char* name) {
-  const DWORD needed = GetEnvironmentVariableA(name, nullptr, 0);
-  if (needed == 0) return {};
-  std::vector<char> buffer(needed);
-  const DWORD length = GetEnvironmentVariableA(name, buffer.data(), needed);
-  if (length == 0 || length >= needed) return {};  // changed in between
-  return std::string(buffer.data(), length);
-}
 
 std::optional<std::string> special_folder_path(TSHGSFP get_path, int id) {
   char buffer[MAX_PATH + 1] = {};
@@ -57,4 +51,11 @@ void discover_special_folders(InstallerSettings& settings) {
     source.special_folder_path = [get_path](int id) { return special_folder_path(get_path, id); };
 
   discover_special_folders(settings, source);
+}
+
+FolderTable discover_folder_table(bool& failed) {
+  InstallerSettings discovered;
+  discover_special_folders(discovered);
+  failed = discovered.folder_discovery_failed;
+  return discovered.folders;
 }

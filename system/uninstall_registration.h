@@ -23,14 +23,16 @@ constexpr const char* uninstall_root_key = "Software\\Microsoft\\Windows\\Curren
 struct UninstallEntry {
   std::string display_name;       // product_title
   std::string uninstall_command;  // quoted uninstaller path, a space, launch_args
+  std::string quiet_command;      // the same with -G: no question, only the final report
   std::string display_icon;       // the game program
   std::string install_location;   // install_dir
   std::uint32_t estimated_size_kib = 0;
 };
 
 // Writes DisplayName and UninstallString (both must succeed: true), then the
-// values the system's list also shows (DisplayIcon, InstallLocation,
-// EstimatedSize, NoModify and NoRepair, whose failure changes nothing).
+// values the system's list also shows (QuietUninstallString, DisplayIcon,
+// InstallLocation, EstimatedSize, NoModify and NoRepair, whose failure
+// changes nothing).
 bool write_uninstall_key(const ShellRegistry& registry, const std::string& key_name, const UninstallEntry& entry);
 
 // Removes the entry: false, and nothing removed, when DisplayName or

@@ -44,6 +44,7 @@ bool write_uninstall_key(const ShellRegistry& registry, const std::string& key_n
   const std::string key = sub_key(key_name);
   if (!set_text(registry, key, "DisplayName", entry.display_name)) return false;
   if (!set_text(registry, key, "UninstallString", entry.uninstall_command)) return false;
+  if (!entry.quiet_command.empty()) set_text(registry, key, "QuietUninstallString", entry.quiet_command);
   set_text(registry, key, "DisplayIcon", entry.display_icon);
   set_text(registry, key, "InstallLocation", entry.install_location);
   set_number(registry, key, "EstimatedSize", entry.estimated_size_kib);
@@ -75,6 +76,7 @@ void register_uninstall_entry(InstallerSettings& s, const ShellRegistry& registr
     UninstallEntry entry;
     entry.display_name = s.product_title;
     entry.uninstall_command = quote_argument(join_path(s.install_dir, s.uninstaller_path)) + " " + s.launch_args;
+    entry.quiet_command = entry.uninstall_command + " -G";
     entry.display_icon = join_path(s.install_dir, s.game_exe_path);
     entry.install_location = s.install_dir;
     const std::uint64_t kib = (installed_bytes + 1023) / 1024;

@@ -1,7 +1,7 @@
 #pragma once
-// The small window an interactive run shows while the files are written: the
-// file being written, a bar over the bytes and the logo, in the chosen
-// language. It is redrawn at most every 50 ms, so that it costs the
+// The small window an interactive run shows while the files are written (or
+// removed, by the uninstaller): the file at hand, a bar over the work and the
+// logo, in the chosen language. It is redrawn at most every 50 ms, so that it costs the
 // installation nothing measurable, and it goes away when the object ends.
 
 #include <windows.h>
@@ -11,12 +11,11 @@
 
 #include "core/progress_sink.h"
 
-struct InstallerSettings;
-
 class ProgressWindow : public ProgressSink {
  public:
-  // Shows the window; the logo is borrowed.
-  ProgressWindow(const InstallerSettings& settings, HBITMAP logo);
+  // Shows the window titled title, with label ("Installing:") above the
+  // file's name; the logo is borrowed.
+  ProgressWindow(const std::string& title, const std::string& label, HBITMAP logo);
   ~ProgressWindow() override;
   ProgressWindow(const ProgressWindow&) = delete;
   ProgressWindow& operator=(const ProgressWindow&) = delete;

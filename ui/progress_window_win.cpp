@@ -1,7 +1,5 @@
 #include "ui/progress_window.h"
 
-#include "core/settings.h"
-
 namespace {
 
 constexpr char window_class[] = "SetupProgress";
@@ -13,8 +11,8 @@ constexpr int bar_height = 18;
 
 }  // namespace
 
-ProgressWindow::ProgressWindow(const InstallerSettings& s, HBITMAP logo)
-    : logo_(logo), label_(s.german() ? "Installiere:" : "Installing:") {
+ProgressWindow::ProgressWindow(const std::string& title, const std::string& label, HBITMAP logo)
+    : logo_(logo), label_(label) {
   HINSTANCE module = GetModuleHandleA(nullptr);
   WNDCLASSA wc = {};
   wc.lpfnWndProc = &ProgressWindow::procedure;
@@ -23,7 +21,6 @@ ProgressWindow::ProgressWindow(const InstallerSettings& s, HBITMAP logo)
   wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
   wc.lpszClassName = window_class;
   RegisterClassA(&wc);  // fails harmlessly when a first window registered it
-  const std::string title = s.product_title + " - Installation";
   const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
   // Above the middle of the screen, where the questions asked meanwhile
   // (message boxes, centred) leave it visible.

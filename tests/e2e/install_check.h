@@ -8,9 +8,10 @@
 // The product folder of the generated product in both languages.
 constexpr const char* product_folder = "Quasarine_II";
 
-// What an installation adds to the payload's files with -M -R.
-inline const std::vector<std::string> installation_adds = {"Quasarine II.lnk", "Uninstall Quasarine.lnk",
-                                                          "uninst\\log_inst.dat"};
+// What an installation adds to the product's files with -M -R: the build
+// packs the project's uninstaller, the run makes the links and the journal.
+inline const std::vector<std::string> installation_adds = {"Quasarine II.lnk", "Uninstall Quasarine.lnk", "uninst\\",
+                                                          "uninst\\log_inst.dat", "uninst\\uninstall.exe"};
 
 // log_inst.dat of a fresh installation into installed (no trailing "\") with
 // -M -R: the installation folder and the write probe's untagged record, every

@@ -22,7 +22,9 @@ class ExistingFiles : public ::testing::Test {
   }
   std::string installed() const { return target_ / product_folder; }
   std::string payload_file(const std::string& name) const {
-    return read_file(std::string(e2e_product_files) + "\\" + name).value_or("<missing>");
+    const std::string source = name == "uninst\\uninstall.exe" ? std::string(e2e_uninstaller)
+                                                                : std::string(e2e_product_files) + "\\" + name;
+    return read_file(source).value_or("<missing>");
   }
 
   TempDir target_;

@@ -1,5 +1,6 @@
 # Included by the product generators: an empty product folder OUT with the
-# staged sample's texts, images and its two programs from SOURCE.
+# staged sample's texts, images and its game program from SOURCE (the build
+# adds the uninstaller).
 file(REMOVE_RECURSE ${OUT})
 file(MAKE_DIRECTORY ${OUT}/files)
 foreach(item product.ini logo.bmp icon.ico)
@@ -7,4 +8,4 @@ foreach(item product.ini logo.bmp icon.ico)
     file(COPY ${SOURCE}/${item} DESTINATION ${OUT})
   endif()
 endforeach()
-file(COPY ${SOURCE}/files/exebin ${SOURCE}/files/uninst DESTINATION ${OUT}/files)
+file(COPY ${SOURCE}/files/exebin DESTINATION ${OUT}/files)

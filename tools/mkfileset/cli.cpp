@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "payload/digest.h"
+#include "tools/common/cp1252.h"
 #include "tools/mkfileset/check.h"
 #include "tools/mkfileset/listing.h"
 #include "tools/mkfileset/pack.h"
@@ -11,10 +12,11 @@
 namespace {
 
 constexpr const char* usage_text =
-    "usage: mkfileset [--seed HEX] DIR OUTPUT\n"
+    "usage: mkfileset [--seed HEX] [--add-missing NAME=FILE]... DIR OUTPUT\n"
     "       mkfileset [--seed HEX] --list CONTAINER|SETUP.EXE\n"
     "       mkfileset --check DIR\n"
-    "HEX is 64 uppercase hexadecimal digits; without it the built-in seed is used.\n";
+    "HEX is 64 uppercase hexadecimal digits; without it the built-in seed is used.\n"
+    "--add-missing packs FILE as NAME (relative, \\ between folders, Windows-1252) where DIR has no NAME.\n";
 
 // One line per problem, each under the program's name.
 void report(std::ostream& err, const std::string& problems) {
@@ -43,6 +45,7 @@ int run_mkfileset(const std::vector<std::string>& args, std::ostream& out, std::
   bool list = false;
   bool check = false;
   std::vector<std::string> operands;
+  std::vector<MissingFile> missing;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--help" || arg == "-h") {
@@ -52,6 +55,17 @@ int run_mkfileset(const std::vector<std::string>& args, std::ostream& out, std::
       if (i + 1 == args.size()) return usage(err, "--seed needs a value");
       seed = args[++i];
       if (!is_valid_seed(seed)) return usage(err, "--seed takes 64 uppercase hexadecimal digits");
+    } else if (arg == "--add-missing") {
+      if (i + 1 == args.size()) return usage(err, "--add-missing needs NAME=FILE");
+      const std::string& value = args[++i];
+      const std::size_t eq = value.find('=');
+      if (eq == std::string::npos || eq == 0 || eq + 1 == value.size()) {
+        return usage(err, "--add-missing takes NAME=FILE");
+      }
+      // Given in UTF-8 like the file names on disk; the container holds Windows-1252.
+      const std::optional<std::string> name = utf8_to_cp1252(value.substr(0, eq));
+      if (!name) return usage(err, "--add-missing: the name is not representable in Windows-1252");
+      missing.push_back({*name, value.substr(eq + 1)});
     } else if (arg == "--list") {
       list = true;
     } else if (arg == "--check") {
@@ -90,11 +104,15 @@ int run_mkfileset(const std::vector<std::string>& args, std::ostream& out, std::
   }
 
   if (operands.size() != 2) return usage(err, "expected a folder and an output file");
-  const PackOutcome outcome = pack_directory(operands[0], operands[1], *checksum);
+  std::vector<std::string> added;
+  const PackOutcome outcome = pack_directory(operands[0], operands[1], *checksum, missing, &added);
   if (!outcome.ok()) {
     report(err, outcome.error);
     err << "mkfileset: nothing was written\n";
     return mkfileset_failed;
+  }
+  for (const std::string& name : added) {
+    out << "mkfileset: added " << cp1252_to_utf8(name) << ", which the folder does not have\n";
   }
   out << "mkfileset: wrote " << operands[1] << " (" << outcome.entries << " entries, " << outcome.bytes
       << " bytes)\n";

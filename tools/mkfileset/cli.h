@@ -1,7 +1,9 @@
 #pragma once
 // The command line of mkfileset, separate from main() so tests can run it.
 //
-//   mkfileset [--seed HEX] DIR OUTPUT        pack DIR into the container OUTPUT
+//   mkfileset [--seed HEX] [--add-missing NAME=FILE]... DIR OUTPUT
+//                                            pack DIR into the container OUTPUT,
+//                                            with FILE as NAME where DIR has none
 //   mkfileset [--seed HEX] --list CONTAINER  list it and check its digest; a
 //                                            setup.exe is listed by its payload
 //   mkfileset --check DIR                    report all DIR's packer would refuse

@@ -217,13 +217,17 @@ PackOutcome pack_tree(const TreeScan& scan, const fs::path& output, Tchecksum& c
   return outcome;
 }
 
-PackOutcome pack_directory(const fs::path& root, const fs::path& output, Tchecksum& checksum) {
+PackOutcome pack_directory(const fs::path& root, const fs::path& output, Tchecksum& checksum,
+                           const std::vector<MissingFile>& missing, std::vector<std::string>* added) {
   // A second run would pack the first run's output along with the files.
   for (const fs::path& written : {output, sums_path_for(output)}) {
     if (lies_inside(root, written))
       return refused(quoted(written) + ": the output file must not lie inside the folder being packed");
   }
-  const TreeScan scan = scan_tree(root);
+  TreeScan scan = scan_tree(root);
+  for (const MissingFile& m : missing) {
+    if (scan.ok() && add_missing_file(scan, m.name, m.source) == AddMissing::added && added) added->push_back(m.name);
+  }
   if (!scan.ok()) return refused(scan.error);
   return pack_tree(scan, output, checksum);
 }

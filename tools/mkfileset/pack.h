@@ -30,9 +30,17 @@ struct PackOutcome {
 // outputs as they were.
 PackOutcome pack_tree(const TreeScan& scan, const std::filesystem::path& output, Tchecksum& checksum);
 
-// Scans root and packs it. An output inside root is refused.
+// A file to add where root has none of that name (add_missing_file).
+struct MissingFile {
+  std::string name;
+  std::filesystem::path source;
+};
+
+// Scans root, adds the missing files and packs it. An output inside root is
+// refused. added: the names of the files that were added.
 PackOutcome pack_directory(const std::filesystem::path& root, const std::filesystem::path& output,
-                           Tchecksum& checksum);
+                           Tchecksum& checksum, const std::vector<MissingFile>& missing = {},
+                           std::vector<std::string>* added = nullptr);
 
 // Reads a whole file; false with a reason when it cannot.
 bool read_whole_file(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes, std::string& error);

@@ -17,6 +17,12 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// Folders first, then files, each by name (bytes compared as unsigned char).
+bool scan_order(const ScannedEntry& a, const ScannedEntry& b) {
+  if (a.folder != b.folder) return a.folder;
+  return a.name < b.name;
+}
+
 // True when path is folder or lies below it; both canonical.
 bool lies_within(const fs::path& folder, const fs::path& path) {
   return std::mismatch(folder.begin(), folder.end(), path.begin(), path.end()).first == folder.end();
@@ -42,11 +48,7 @@ class Scanner {
       return failed(std::move(error));
     }
 
-    auto by_name = [](const ScannedEntry& a, const ScannedEntry& b) {
-      if (a.folder != b.folder) return a.folder;
-      return a.name < b.name;  // std::string compares bytes as unsigned char
-    };
-    std::sort(scan_.entries.begin(), scan_.entries.end(), by_name);
+    std::sort(scan_.entries.begin(), scan_.entries.end(), scan_order);
     return std::move(scan_);
   }
 
@@ -163,4 +165,33 @@ std::vector<FilesetEntry> fileset_entries(const TreeScan& scan) {
     entries.push_back(std::move(entry));
   }
   return entries;
+}
+
+AddMissing add_missing_file(TreeScan& scan, const std::string& name, const fs::path& source) {
+  const auto refuse = [&](const std::string& why) {
+    scan.error += (scan.error.empty() ? "" : "\n") + ("'" + name + "': " + why);
+    return AddMissing::refused;
+  };
+  if (!is_contained_name(name) || !fits_short(name)) return refuse("not a name inside the installation folder");
+  const std::string folded = fold_name_case(name);
+  for (const ScannedEntry& e : scan.entries) {
+    const std::string other = fold_name_case(e.name);
+    if (other == folded) return e.folder ? refuse("a folder of that name is there") : AddMissing::present;
+    if (!e.folder && folded.compare(0, other.size() + 1, other + "\\") == 0) return refuse("it would lie below a file");
+  }
+  std::error_code ec;
+  if (!fs::is_regular_file(source, ec)) return refuse("'" + source.string() + "' is no regular file");
+  const std::uintmax_t size = fs::file_size(source, ec);
+  if (ec || size > std::uintmax_t(std::numeric_limits<std::int32_t>::max())) return refuse("cannot take its size");
+  // The folders it needs, then the file, in the scan's order.
+  for (std::size_t slash = name.find('\\'); slash != std::string::npos; slash = name.find('\\', slash + 1)) {
+    const std::string folder = name.substr(0, slash);
+    const std::string f = fold_name_case(folder);
+    const bool known = std::any_of(scan.entries.begin(), scan.entries.end(),
+                                   [&](const ScannedEntry& e) { return fold_name_case(e.name) == f; });
+    if (!known) scan.entries.push_back({folder, source.parent_path(), true, fileset_folder_size});
+  }
+  scan.entries.push_back({name, source, false, static_cast<std::int32_t>(size)});
+  std::sort(scan.entries.begin(), scan.entries.end(), scan_order);
+  return AddMissing::added;
 }

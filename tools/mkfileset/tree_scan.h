@@ -34,6 +34,16 @@ struct TreeScan {
 
 TreeScan scan_tree(const std::filesystem::path& root);
 
+// What add_missing_file did.
+enum class AddMissing { added, present, refused };
+
+// Adds source as the file entry name (relative, "\"-separated, Windows-1252)
+// with the folders it needs, unless an entry of that name (letter case not
+// counting) is there already: the maker's own file then wins. A name that
+// would leave the installation folder, a name below a file, or a source that
+// is no regular file is refused, with the reason in scan.error.
+AddMissing add_missing_file(TreeScan& scan, const std::string& name, const std::filesystem::path& source);
+
 // The container entries of a scan: names and sizes, no contents (the packer
 // streams them from the files).
 std::vector<FilesetEntry> fileset_entries(const TreeScan& scan);

@@ -228,7 +228,8 @@ class IniCheck {
         return payload_file_problem(utf8);
       case key_uninstaller_path: {
         if (auto problem = installed_path_problem(cp1252); !problem.empty()) return problem;
-        if (auto problem = payload_file_problem(utf8); !problem.empty()) return problem;
+        // Where files/ has none, build-setup puts the project's uninstaller.
+        if (auto problem = payload_file_problem(utf8, true); !problem.empty()) return problem;
         const std::size_t slash = utf8.find_last_of('\\');
         return taken_place_problem(utf8.substr(1, slash) + "log_inst.dat", "the journal setup.exe writes");
       }
@@ -237,14 +238,15 @@ class IniCheck {
     }
   }
 
-  // The file must travel in the payload. files/ itself is checked by the caller.
-  std::string payload_file_problem(std::string utf8) const {
+  // The file must travel in the payload (or may be missing, when the build
+  // adds it). files/ itself is checked by the caller.
+  std::string payload_file_problem(std::string utf8, bool may_be_missing = false) const {
     if (files_.empty()) return {};
     std::replace(utf8.begin(), utf8.end(), '\\', '/');
     const fs::path file = files_ / utf8.substr(1);
     std::error_code ec;
     if (fs::is_directory(file, ec)) return "names a folder below files/, not a file";
-    if (!is_file(file)) return "names no file below files/ (looked for " + file.string() + ")";
+    if (!may_be_missing && !is_file(file)) return "names no file below files/ (looked for " + file.string() + ")";
     return {};
   }
 

@@ -62,8 +62,10 @@ std::string product_rc_text(const Product& product) {
   return rc;
 }
 
-std::string write_product_rc(const Product& product, const fs::path& output) {
-  const std::string text = product_rc_text(product);
+namespace {
+
+// Through a temporary file in the same folder, so a reader never sees half of it.
+std::string write_whole(const std::string& text, const fs::path& output) {
   fs::path temporary = output;
   temporary += ".tmp";
   {
@@ -85,4 +87,24 @@ std::string write_product_rc(const Product& product, const fs::path& output) {
     return "cannot rename " + temporary.string() + " to " + output.string() + ": " + ec.message();
   }
   return {};
+}
+
+}  // namespace
+
+std::string write_product_rc(const Product& product, const fs::path& output) {
+  return write_whole(product_rc_text(product), output);
+}
+
+std::string uninstaller_list_text(const Product& product) {
+  std::string text;
+  for (const ProductTexts& language : product.languages) {
+    std::string path = language.utf8[key_uninstaller_path];
+    if (!path.empty() && path.front() == '\\') path.erase(0, 1);
+    if (text.find(path + "\n") != 0 && text.find("\n" + path + "\n") == std::string::npos) text += path + "\n";
+  }
+  return text;
+}
+
+std::string write_uninstaller_list(const Product& product, const fs::path& output) {
+  return write_whole(uninstaller_list_text(product), output);
 }

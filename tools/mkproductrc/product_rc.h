@@ -24,3 +24,9 @@ std::string product_rc_text(const Product& product);
 // Writes the script through a temporary file in the same folder, so a reader
 // never sees half a script. Returns an empty string or the problem.
 std::string write_product_rc(const Product& product, const std::filesystem::path& output);
+
+// The uninstaller_path of each language, relative to files/ (no leading "\"),
+// each once, a line each: where the build puts the project's uninstaller
+// when files/ has none.
+std::string uninstaller_list_text(const Product& product);
+std::string write_uninstaller_list(const Product& product, const std::filesystem::path& output);

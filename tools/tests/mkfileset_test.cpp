@@ -179,6 +179,36 @@ TEST_F(PackerTest, FoldersComeFirstThenFilesEachSortedByName) {
   EXPECT_EQ(scan.entries[7].size, 4);
 }
 
+// The uninstaller goes where the maker has none: the maker's own file wins,
+// and a name that cannot be placed is refused with the rest.
+TEST_F(PackerTest, AddsAMissingFileWithItsFoldersButNeverOverTheMakersOwn) {
+  write_file(src() / "exebin" / "game.exe", "game");
+  write_file(src() / "data", "a file");
+  write_file(tmp_.path() / "ours.exe", "our uninstaller");
+  const fs::path ours = tmp_.path() / "ours.exe";
+
+  TreeScan scan = scan_tree(src());
+  EXPECT_EQ(add_missing_file(scan, "uninst\\tools\\uninstall.exe", ours), AddMissing::added);
+  EXPECT_EQ(add_missing_file(scan, "EXEBIN\\Game.exe", ours), AddMissing::present);
+  EXPECT_EQ(scanned_names(scan), (std::vector<std::string>{"exebin", "uninst", "uninst\\tools", "data",
+                                                           "exebin\\game.exe", "uninst\\tools\\uninstall.exe"}));
+  EXPECT_TRUE(scan.ok());
+  for (const char* name : {"data\\x.exe", "exebin", "..\\x.exe", "a:b"}) {
+    TreeScan bad = scan_tree(src());
+    EXPECT_EQ(add_missing_file(bad, name, ours), AddMissing::refused) << name;
+    EXPECT_FALSE(bad.ok()) << name;
+  }
+
+  const Cli cli = run({"--seed", seed_a, "--add-missing", "uninst\\uninstall.exe=" + ours.string(), "--add-missing",
+                       "exebin\\game.exe=" + ours.string(), src().string(), output().string()});
+  EXPECT_EQ(cli.code, 0) << cli.err;
+  EXPECT_NE(cli.out.find("added uninst\\uninstall.exe"), std::string::npos) << cli.out;
+  EXPECT_EQ(cli.out.find("added exebin"), std::string::npos) << cli.out;
+  const Cli listed = run({"--seed", seed_a, "--list", output().string()});
+  EXPECT_NE(listed.out.find("uninst\\uninstall.exe"), std::string::npos) << listed.out;
+  EXPECT_EQ(run({"--add-missing", "noequals", src().string(), output().string()}).code, mkfileset_usage);
+}
+
 TEST_F(PackerTest, NamesAreStoredInWindows1252AndListedAsUtf8) {
   write_file(src() / "Grüße" / "Übersicht €.txt", "x");
   Tchecksum checksum(seed_a);

@@ -329,6 +329,18 @@ TEST_F(ProductTest, ValidProductGivesTheExpectedScript) {
   EXPECT_EQ(read_file(output()), expected);
 }
 
+// A product without its own uninstaller gets the project's, at each
+// language's uninstaller_path: the tool lists those places for the build.
+TEST_F(ProductTest, AMissingUninstallerIsListedWhereTheProjectsGoes) {
+  fs::remove(dir() / "files" / "uninst" / "uninstall.exe");
+  // The German section's (the second) elsewhere.
+  write_file(dir() / "product.ini", with_line(valid_ini, "uninstaller_path", "uninstaller_path = \\Entfernen.exe", 1));
+  const fs::path list = tmp_.path() / "uninstallers.txt";
+  const Cli cli = run({dir().string(), output().string(), "--uninstallers", list.string()});
+  ASSERT_EQ(cli.code, mkproductrc_ok) << cli.err;
+  EXPECT_EQ(read_file(list), "uninst\\uninstall.exe\nEntfernen.exe\n");
+}
+
 TEST_F(ProductTest, ImagePathsAreAbsoluteAndEscaped) {
   const fs::path odd = tmp_.path() / "a \"b\" \\c ä";
   make_product(odd);

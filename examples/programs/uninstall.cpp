@@ -1,4 +1,0 @@
-// The sample game's uninstaller. For now it only shows how it was started.
-#include "show_start.h"
-
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) { return show_how_started("Quasarine II Uninstall"); }

@@ -1,0 +1,12 @@
+# Packs a product's files/ with the project's uninstaller added at every
+# uninstaller_path that files/ has no file at (the list mkproductrc wrote).
+# Run with -DMKFILESET= -DSEED= -DFILES= -DOUT= -DLIST= -DUNINSTALLER=.
+file(STRINGS ${LIST} places ENCODING UTF-8)
+set(add)
+foreach(place IN LISTS places)
+  list(APPEND add --add-missing "${place}=${UNINSTALLER}")
+endforeach()
+execute_process(COMMAND ${MKFILESET} --seed ${SEED} ${add} ${FILES} ${OUT} RESULT_VARIABLE failed)
+if(failed)
+  message(FATAL_ERROR "mkfileset failed for ${FILES}")
+endif()

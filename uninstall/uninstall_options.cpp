@@ -1,0 +1,57 @@
+#include "uninstall/uninstall_options.h"
+
+#include "core/options.h"
+
+namespace {
+
+constexpr const char* second_phase_flag = "--second-phase";
+
+bool parse_handle(const std::string& text, std::uint64_t& value) {
+  if (text.empty() || text.size() > 20) return false;
+  value = 0;
+  for (const char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + static_cast<std::uint64_t>(c - '0');
+  }
+  return true;
+}
+
+}  // namespace
+
+UninstallOptions parse_uninstall_options(const std::vector<std::string>& arguments) {
+  UninstallOptions o;
+  std::size_t i = 0;
+  if (arguments.size() >= 4 && arguments[0] == second_phase_flag && parse_handle(arguments[1], o.result_pipe) &&
+      parse_handle(arguments[2], o.original_process) && !arguments[3].empty()) {
+    o.second_phase = true;
+    o.original_path = arguments[3];
+    i = 4;
+  }
+  o.user_arguments.assign(arguments.begin() + static_cast<std::ptrdiff_t>(i), arguments.end());
+  for (; i < arguments.size(); ++i) {
+    const std::string& a = arguments[i];
+    if (a.size() < 2 || a[0] != '-') continue;
+    const char letter = a[1];
+    if (letter == 'G' || letter == 'g') {
+      if (a.size() == 2) o.silent = letter == 'G';
+    } else if (letter == 'L' || letter == 'P') {
+      // The value attached, or the next argument.
+      std::string value = a.substr(2);
+      if (value.empty() && i + 1 < arguments.size()) value = arguments[++i];
+      if (letter == 'L') {
+        const std::optional<std::int32_t> n = parse_integer(value);
+        o.language_offset = n && *n == 1000 ? 1000 : 0;
+      }
+    }
+  }
+  return o;
+}
+
+std::vector<std::string> second_phase_arguments(std::uint64_t result_pipe, std::uint64_t original_process,
+                                                const std::string& original_path,
+                                                const std::vector<std::string>& user_arguments) {
+  std::vector<std::string> args = {second_phase_flag, std::to_string(result_pipe), std::to_string(original_process),
+                                   original_path};
+  args.insert(args.end(), user_arguments.begin(), user_arguments.end());
+  return args;
+}

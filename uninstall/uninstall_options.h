@@ -1,0 +1,32 @@
+#pragma once
+// The uninstaller's command line, as its links and the Add/Remove Programs
+// entry give it: "-L <language offset>" and "-P <shared data folder>" (each
+// value attached or as the next argument), and "-G" / "-g" for a silent run
+// (upper case on, lower case off, a later one wins). Anything else is
+// ignored. Only 1000 means German.
+//
+// The copy the uninstaller runs from the temporary folder gets, in front of
+// those, "--second-phase <result pipe> <original process> <original path>".
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct UninstallOptions {
+  std::int32_t language_offset = 0;
+  bool silent = false;
+
+  bool second_phase = false;
+  std::uint64_t result_pipe = 0;       // handle values, inherited
+  std::uint64_t original_process = 0;
+  std::string original_path;           // the program the user started
+  std::vector<std::string> user_arguments;  // what the user's command line held
+
+  bool german() const { return language_offset == 1000; }
+};
+
+UninstallOptions parse_uninstall_options(const std::vector<std::string>& arguments);
+
+std::vector<std::string> second_phase_arguments(std::uint64_t result_pipe, std::uint64_t original_process,
+                                                const std::string& original_path,
+                                                const std::vector<std::string>& user_arguments);

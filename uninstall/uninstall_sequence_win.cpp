@@ -1,0 +1,200 @@
+#include "uninstall/uninstall_sequence.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <optional>
+
+#include "core/gdi_object.h"
+#include "core/environment.h"
+#include "core/message_box.h"
+#include "core/name_case.h"
+#include "core/paths.h"
+#include "core/settings.h"
+#include "core/win_handle.h"
+#include "engine/journal_file.h"
+#include "engine/journal_text.h"
+#include "engine/run_record.h"
+#include "engine/temp_folder.h"
+#include "engine/uninstall.h"
+#include "engine/uninstall_plan.h"
+#include "payload/digest.h"
+#include "resources/resource_ids.h"
+#include "system/shell_registry.h"
+#include "system/special_folders.h"
+#include "system/uninstall_key.h"
+#include "system/uninstall_registration.h"
+#include "ui/progress_window.h"
+#include "ui/strings.h"
+#include "uninstall/second_phase.h"
+#include "uninstall/uninstall_messages.h"
+#include "uninstall/uninstall_options.h"
+
+namespace {
+
+enum UninstallExit : int {
+  uninstall_done = 0,
+  uninstall_no_folders = 1,
+  uninstall_no_journal = 2,
+  uninstall_declined = 3,
+  uninstall_refused_records = 4,
+  uninstall_incomplete = 6,
+};
+
+// Places among the seven product texts.
+constexpr int product_folder_text = 0;
+constexpr int uninstaller_text = 2;
+constexpr int product_title_text = 3;
+constexpr int languages[] = {0, 1000};
+
+std::string product_text(int text, int offset) { return load_localised_string(IDS_PRODUCT_FOLDER + text + offset); }
+
+
+std::optional<std::string> read_whole(const std::string& path) {
+  const WinHandle file(
+      CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return std::nullopt;
+  std::string bytes;
+  char buffer[65536];
+  DWORD got = 0;
+  BOOL ok = TRUE;
+  while ((ok = ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) && got > 0) bytes.append(buffer, got);
+  if (!ok) return std::nullopt;
+  return bytes;
+}
+
+class Uninstaller {
+ public:
+  Uninstaller(const UninstallOptions& options, const FolderTable& folders)
+      : o_(options), folders_(folders), registry_(load_shell_registry_helpers()), checksum_(code_seed) {}
+
+  int run() {
+    program_ = o_.second_phase ? o_.original_path : own_program_path();
+    title_ = product_text(product_title_text, o_.language_offset);
+    const std::string own_folder = parent_dir(program_);
+    const std::string journal = join_path(own_folder, journal_file_name);
+    const std::optional<std::string> bytes = read_whole(journal);
+    if (!bytes) {
+      show_message_text(uninstall_failed_caption, journal_missing_text(o_.german(), journal), MB_OK | MB_ICONERROR);
+      return uninstall_no_journal;
+    }
+    const UninstallPlan plan = plan_uninstall(parse_journal_text(*bytes), places(journal));
+    if (!o_.silent && show_message_text(title_, uninstall_question(o_.german(), title_),
+                                        MB_YESNO | MB_ICONQUESTION) != IDYES) {
+      return uninstall_declined;
+    }
+
+    std::unique_ptr<ProgressWindow> progress;
+    const GdiObject<HBITMAP> logo(static_cast<HBITMAP>(
+        LoadImageA(GetModuleHandleA(nullptr), LOGO_BITMAP_NAME, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    if (!o_.silent) {
+      progress = std::make_unique<ProgressWindow>(title_ + (o_.german() ? " - Deinstallation" : " - Uninstall"),
+                                                  o_.german() ? "Entferne:" : "Removing:", logo.get());
+    }
+    UninstallReport report;
+    StopHook stop(environment_value("SETUP_TEST_STOP_AT"));
+    // The program and its journal go last, once this run is over.
+    report.outcome = carry_out(plan, [this](const std::string& key) { return take_back_uninstall_key(registry_, key); },
+                               {program_, journal}, progress.get(), &stop);
+    report.refused = plan.refused;
+
+    finishing_ = report.outcome.left.empty();
+    if (finishing_) {
+      // Counted now, removed after the report: the journal, this program when
+      // the journal names it, and the folders that held them.
+      report.outcome.files += 1 + (o_.second_phase && names(*bytes, program_) ? 1 : 0);
+      report.outcome.folders += static_cast<std::int32_t>(report.outcome.retry_folders.size());
+    }
+    retry_folders_ = report.outcome.retry_folders;
+    journal_ = journal;
+
+    const int code = !report.outcome.left.empty() ? uninstall_incomplete
+                     : !report.refused.empty()    ? uninstall_refused_records
+                                                  : uninstall_done;
+    // The progress window stays behind the report, its bar full.
+    show_message_text(code == uninstall_done ? uninstall_complete_caption : uninstall_incomplete_caption,
+                      uninstall_report(o_.german(), report),
+                      MB_OK | (code == uninstall_done ? MB_ICONINFORMATION : MB_ICONWARNING));
+    return code;
+  }
+
+  // After the result went to the program the user started, and it ended:
+  // this program's file, the journal and their folders. An uninstall that
+  // left anything keeps them, so that it can be run again.
+  void remove_itself() const {
+    if (!finishing_) return;
+    if (o_.second_phase && !DeleteFileA(program_.c_str())) {
+      MoveFileExA(program_.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    }
+    DeleteFileA(journal_.c_str());
+    remove_folders(retry_folders_);
+  }
+
+ private:
+  UninstallPlaces places(const std::string& journal) {
+    UninstallPlaces p;
+    p.install_dir = installation_folder();
+    p.journal_path = journal;
+    p.link_roots = {folders_.user_start_menu_dir, folders_.common_start_menu_dir, folders_.desktop_dir};
+    p.system_folders = {folders_.windows_dir};
+    p.own_entry = [this](std::string_view key, std::string_view dir) {
+      for (const int offset : languages) {
+        if (key == uninstall_key_name(checksum_, product_text(product_folder_text, offset), dir)) return true;
+      }
+      return false;
+    };
+    return p;
+  }
+
+  // The program's path less the product's uninstaller path (of either
+  // language); its own folder when neither fits.
+  std::string installation_folder() const {
+    const std::string program = fold_name_case(program_);
+    for (const int offset : languages) {
+      std::string tail = product_text(uninstaller_text, offset);
+      if (tail.empty()) continue;
+      if (tail.front() != '\\') tail.insert(0, 1, '\\');
+      const std::string folded = fold_name_case(tail);
+      if (program.size() > folded.size() && program.compare(program.size() - folded.size(), folded.size(), folded) == 0) {
+        return program_.substr(0, program_.size() - folded.size()) + "\\";
+      }
+    }
+    return parent_dir(program_) + "\\";
+  }
+
+  static bool names(const std::string& journal, const std::string& path) {
+    return fold_name_case(journal).find(fold_name_case("FILE:" + path + "\r\n")) != std::string::npos;
+  }
+
+  const UninstallOptions& o_;
+  const FolderTable& folders_;
+  const ShellRegistry registry_;
+  Tchecksum checksum_;
+  std::string program_;
+  std::string title_;
+  std::string journal_;
+  std::vector<std::string> retry_folders_;
+  bool finishing_ = false;
+};
+
+}  // namespace
+
+int run_uninstall(const std::vector<std::string>& arguments) {
+  bool failed = false;
+  const FolderTable folders = discover_folder_table(failed);
+  if (failed) return uninstall_no_folders;
+  const UninstallOptions options = parse_uninstall_options(arguments);
+  const std::string temp = temp_folder(folders);
+  if (!options.second_phase) {
+    remove_earlier_copies(temp);
+    if (const std::optional<int> code = hand_over(temp, options.user_arguments)) return *code;
+  }
+  Uninstaller uninstaller(options, folders);
+  const int code = uninstaller.run();
+  if (options.second_phase) {
+    send_result(options.result_pipe, code);
+    wait_for_original(options.original_process);
+  }
+  uninstaller.remove_itself();
+  return code;
+}
