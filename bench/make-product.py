@@ -27,7 +27,7 @@ import random
 import shutil
 import sys
 
-SAMPLE_ITEMS = ["product.ini", "logo.bmp", "icon.ico", "files/exebin", "files/uninst"]
+SAMPLE_ITEMS = ["product.ini", "logo.bmp", "icon.ico", "files/exebin"]
 CHUNK = 1 << 20
 
 
@@ -135,6 +135,13 @@ def main():
             sys.exit(f"make-product: the sample product {args.sample} has no {item} (build it with scripts/build)")
 
     os.makedirs(os.path.join(args.product, "files"), exist_ok=True)
+    # Nothing else stays in files/: what an earlier sample had (such as its
+    # own uninstaller) would be packed along.
+    keep = {os.path.basename(i) for i in SAMPLE_ITEMS if i.startswith("files/")} | {"data"}
+    for name in os.listdir(os.path.join(args.product, "files")):
+        if name not in keep:
+            stale = os.path.join(args.product, "files", name)
+            shutil.rmtree(stale) if os.path.isdir(stale) else os.remove(stale)
     for item in SAMPLE_ITEMS:
         sync_item(os.path.join(args.sample, item), os.path.join(args.product, item))
 

@@ -119,3 +119,13 @@ void parse_options(InstallerSettings& settings, const std::vector<std::string>& 
   for (const auto& argument : arguments) apply_option(settings, argument);
   if (settings.language_offset != language_german) settings.language_offset = language_english;
 }
+
+bool parse_decimal(std::string_view digits, std::uint64_t& value) {
+  if (digits.empty() || digits.size() > 19) return false;
+  value = 0;
+  for (const char c : digits) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + static_cast<std::uint64_t>(c - '0');
+  }
+  return true;
+}

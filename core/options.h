@@ -20,3 +20,6 @@ void parse_options(InstallerSettings& settings, const std::vector<std::string>& 
 // decimal digits or hexadecimal digits after "$" or "0x". Nothing else may
 // follow. Empty when the text is no such number or does not fit 32 bits.
 std::optional<std::int32_t> parse_integer(std::string_view text);
+
+// Only decimal digits, at most 19 of them (so the value fits 64 bits).
+bool parse_decimal(std::string_view digits, std::uint64_t& value);

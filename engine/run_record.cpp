@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "core/name_case.h"
+#include "core/options.h"
 #include "core/paths.h"
 #include "core/journal.h"
 #include "payload/xxh3.h"
@@ -55,15 +56,6 @@ bool split_tail(std::string_view line, int n, std::vector<std::string_view>& par
   return true;
 }
 
-bool parse_number(std::string_view digits, std::uint64_t& n) {
-  if (digits.empty() || digits.size() > 19) return false;
-  n = 0;
-  for (const char c : digits) {
-    if (c < '0' || c > '9') return false;
-    n = n * 10 + static_cast<std::uint64_t>(c - '0');
-  }
-  return true;
-}
 
 // The complete lines, with every withdrawn announcement taken out together
 // with the line that withdrew it.
@@ -96,7 +88,7 @@ void parse_app_value(std::string_view rest, StoppedRun& run) {
   EntryValue value;
   // key "|" name "|" type "|" hex: a key name holds no "|", a value's name may.
   std::uint64_t type = 0;
-  if (!split_tail(rest, 2, parts) || !from_hex(parts[2], value.data) || !parse_number(parts[1], type)) return;
+  if (!split_tail(rest, 2, parts) || !from_hex(parts[2], value.data) || !parse_decimal(parts[1], type)) return;
   const std::string_view key_and_name = parts[0];
   const std::size_t bar = key_and_name.find(run_record::separator);
   if (bar == std::string_view::npos) return;
@@ -154,7 +146,7 @@ StoppedRun parse_run_record(std::string_view bytes) {
       run.backup_dir = std::string(line.substr(run_record::backup.size()));
     } else if (has_prefix(line, run_record::save)) {
       std::uint64_t attributes = 0;
-      if (split_tail(line.substr(run_record::save.size()), 2, parts) && parse_number(parts[2], attributes) &&
+      if (split_tail(line.substr(run_record::save.size()), 2, parts) && parse_decimal(parts[2], attributes) &&
           attributes <= 0xFFFFFFFFu) {
         run.backup.items.push_back(
             {std::string(parts[0]), std::string(parts[1]), static_cast<std::uint32_t>(attributes)});
@@ -170,7 +162,7 @@ StoppedRun parse_run_record(std::string_view bytes) {
       parse_app_value(line.substr(run_record::app_value.size()), run);
     } else if (has_prefix(line, run_record::journal_was)) {
       std::uint64_t length = 0;
-      if (split_tail(line.substr(run_record::journal_was.size()), 1, parts) && parse_number(parts[1], length)) {
+      if (split_tail(line.substr(run_record::journal_was.size()), 1, parts) && parse_decimal(parts[1], length)) {
         run.journals_before.emplace(std::string(parts[0]), length);
       }
     } else if (line == run_record::done) {
@@ -200,7 +192,7 @@ StopHook::StopHook(std::string_view setting) {
   const std::size_t hash = setting.rfind('#');
   if (hash == std::string_view::npos) return;
   std::uint64_t n = 0;
-  if (!parse_number(setting.substr(hash + 1), n) || n == 0 || n > 1000000000) return;
+  if (!parse_decimal(setting.substr(hash + 1), n) || n == 0 || n > 1000000000) return;
   const std::string_view pattern = setting.substr(0, hash);
   const std::size_t star = pattern.find('*', 1);  // run-record kinds start with "*" themselves
   prefix_ = std::string(pattern.substr(0, star));

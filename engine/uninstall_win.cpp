@@ -49,6 +49,7 @@ class Removal {
         case StepKind::remove_backup: backup(step); break;
       }
     }
+    if (progress_) progress_->file_started("", plan.steps.size(), plan.steps.size());  // the bar full
     return std::move(out_);
   }
 

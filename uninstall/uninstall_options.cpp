@@ -6,23 +6,13 @@ namespace {
 
 constexpr const char* second_phase_flag = "--second-phase";
 
-bool parse_handle(const std::string& text, std::uint64_t& value) {
-  if (text.empty() || text.size() > 20) return false;
-  value = 0;
-  for (const char c : text) {
-    if (c < '0' || c > '9') return false;
-    value = value * 10 + static_cast<std::uint64_t>(c - '0');
-  }
-  return true;
-}
-
 }  // namespace
 
 UninstallOptions parse_uninstall_options(const std::vector<std::string>& arguments) {
   UninstallOptions o;
   std::size_t i = 0;
-  if (arguments.size() >= 4 && arguments[0] == second_phase_flag && parse_handle(arguments[1], o.result_pipe) &&
-      parse_handle(arguments[2], o.original_process) && !arguments[3].empty()) {
+  if (arguments.size() >= 4 && arguments[0] == second_phase_flag && parse_decimal(arguments[1], o.result_pipe) &&
+      parse_decimal(arguments[2], o.original_process) && !arguments[3].empty()) {
     o.second_phase = true;
     o.original_path = arguments[3];
     i = 4;
