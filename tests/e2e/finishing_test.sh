@@ -13,19 +13,7 @@ wine_use_prefix "$1" "$2"
 wine_prefix_ensure || exit 1
 command -v lnkinfo >/dev/null || { echo "lnkinfo is missing (scripts/install-deps installs liblnk-utils)"; exit 1; }
 
-failures=0 checks=0
-check() {  # check WHAT ACTUAL EXPECTED
-  checks=$((checks + 1))
-  if [ "$2" != "$3" ]; then
-    failures=$((failures + 1))
-    printf 'FAILED: %s\n  got:      %s\n  expected: %s\n' "$1" "$2" "$3"
-  fi
-}
-unix_path() {  # C:\a\b -> the host path in the prefix
-  local p=${1//\\//}
-  local drive=${p:0:1}
-  printf '%s/dosdevices/%s:%s' "$WINEPREFIX" "${drive,,}" "${p:2}"
-}
+. "$SETUP_ROOT/tests/e2e/checks.sh"
 lnk_field() { lnkinfo "$(unix_path "$1")" 2>/dev/null | sed -n "s/^\t$2[[:space:]]*: //p" | head -n1; }
 reg_value() {
   wine reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$1" /v "$2" $(wine_reg_view) 2>/dev/null |
