@@ -67,6 +67,9 @@ struct InstallerSettings {
   std::string uninstall_title;
   std::string game_comment;
   std::string uninstall_comment;
+  // The product's [Release], the same in both languages; empty without one.
+  std::string product_version;
+  std::string publisher;
 
   std::string backup_base_dir;    // "-p": used as the backup folder itself
   std::string backup_dir;         // this run's backup folder, empty until made

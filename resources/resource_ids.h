@@ -7,6 +7,10 @@
 // title, game comment, uninstall comment.
 #define IDS_PRODUCT_FOLDER 2000
 #define IDS_PRODUCT_TEXT_COUNT 7
+// [Release]'s version and publisher, one text for both languages; a product
+// without [Release] has neither.
+#define IDS_PRODUCT_VERSION 2100
+#define IDS_PUBLISHER 2101
 
 #define LOGO_BITMAP_NAME "LOGOBMP"
 #define APP_ICON_NAME "APPICON"

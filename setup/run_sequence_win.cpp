@@ -305,6 +305,8 @@ class RunSequence {
         &s_.uninstall_title, &s_.game_comment, &s_.uninstall_comment,
     };
     for (int i = 0; i < IDS_PRODUCT_TEXT_COUNT; ++i) *fields[i] = load_localised_string(IDS_PRODUCT_FOLDER + i + offset);
+    s_.product_version = load_localised_string(IDS_PRODUCT_VERSION);
+    s_.publisher = load_localised_string(IDS_PUBLISHER);
   }
 
   InstallerSettings& s_;

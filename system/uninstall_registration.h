@@ -27,12 +27,16 @@ struct UninstallEntry {
   std::string display_icon;       // the game program
   std::string install_location;   // install_dir
   std::uint32_t estimated_size_kib = 0;
+  std::string display_version;    // [Release] product_version; empty: none
+  std::string publisher;          // [Release] publisher; empty: none
 };
 
 // Writes DisplayName and UninstallString (both must succeed: true), then the
 // values the system's list also shows (QuietUninstallString, DisplayIcon,
-// InstallLocation, EstimatedSize, NoModify and NoRepair, whose failure
-// changes nothing).
+// InstallLocation, EstimatedSize, NoModify, NoRepair, and DisplayVersion and
+// Publisher, whose failure changes nothing). An empty version or publisher
+// removes the value, so that an earlier installation's does not stay with
+// an entry that no longer has one.
 bool write_uninstall_key(const ShellRegistry& registry, const std::string& key_name, const UninstallEntry& entry);
 
 // Removes the entry: false, and nothing removed, when DisplayName or

@@ -50,6 +50,15 @@ bool write_uninstall_key(const ShellRegistry& registry, const std::string& key_n
   set_number(registry, key, "EstimatedSize", entry.estimated_size_kib);
   set_number(registry, key, "NoModify", 1);
   set_number(registry, key, "NoRepair", 1);
+  const auto set_or_remove = [&](const char* name, const std::string& text) {
+    if (text.empty()) {
+      registry.shell_delete_value(HKEY_LOCAL_MACHINE, key.c_str(), name);
+    } else {
+      set_text(registry, key, name, text);
+    }
+  };
+  set_or_remove("DisplayVersion", entry.display_version);
+  set_or_remove("Publisher", entry.publisher);
   return true;
 }
 
@@ -81,6 +90,8 @@ void register_uninstall_entry(InstallerSettings& s, const ShellRegistry& registr
     entry.install_location = s.install_dir;
     const std::uint64_t kib = (installed_bytes + 1023) / 1024;
     entry.estimated_size_kib = static_cast<std::uint32_t>(kib > 0xFFFFFFFFu ? 0xFFFFFFFFu : kib);
+    entry.display_version = s.product_version;
+    entry.publisher = s.publisher;
     // An entry of an earlier installation into the same folder is kept in
     // the run's record first, so that undoing a stopped run puts it back.
     if (s.run_record) {

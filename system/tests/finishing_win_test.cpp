@@ -293,19 +293,33 @@ TEST_F(RegistrationTest, AnEntryWrittenInPartIsJournaledAndTakenBackWhole) {
   EXPECT_TRUE(take_back_uninstall_key(registry_, key_)) << "gone counts as taken back";
 }
 
+// The version and publisher of [Release] go with the entry, and a product
+// without them leaves none of an earlier installation's behind; a snapshot
+// taken before puts the earlier ones back either way.
 TEST_F(RegistrationTest, AnEarlierEntryComesBackAsItWas) {
   UninstallEntry earlier;
   earlier.display_name = "Quasarine II (earlier)";
   earlier.uninstall_command = "\"C:\\old\\uninstall.exe\" -L 1000";
+  earlier.display_version = "1.0";
+  earlier.publisher = "Lantern W\xF6rks";
   ASSERT_TRUE(write_uninstall_key(registry_, key_, earlier));
   const UninstallKeySnapshot before = snapshot_uninstall_key(key_);
   ASSERT_TRUE(before.existed);
 
-  run();
-  EXPECT_EQ(value("DisplayName"), "Quasarine II");
-  EXPECT_TRUE(restore_uninstall_key(registry_, before));
-  EXPECT_EQ(value("DisplayName"), "Quasarine II (earlier)");
-  EXPECT_EQ(value("UninstallString"), earlier.uninstall_command);
+  for (const char* version : {"1.2.0", ""}) {
+    SCOPED_TRACE(version);
+    s.product_version = version;
+    s.publisher = *version ? "Lantern Works" : "";
+    run();
+    EXPECT_EQ(value("DisplayName"), "Quasarine II");
+    EXPECT_EQ(value("DisplayVersion"), *version ? std::optional<std::string>(version) : std::nullopt);
+    EXPECT_EQ(value("Publisher"), *version ? std::optional<std::string>("Lantern Works") : std::nullopt);
+    EXPECT_TRUE(restore_uninstall_key(registry_, before));
+    EXPECT_EQ(value("DisplayName"), "Quasarine II (earlier)");
+    EXPECT_EQ(value("UninstallString"), earlier.uninstall_command);
+    EXPECT_EQ(value("DisplayVersion"), "1.0");
+    EXPECT_EQ(value("Publisher"), "Lantern W\xF6rks");
+  }
 
   const UninstallKeySnapshot absent = snapshot_uninstall_key(key_ + "X");
   EXPECT_FALSE(absent.existed);

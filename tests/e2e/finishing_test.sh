@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # End to end, read from outside as a user's tools see them: the shortcuts of a
-# silent installation (lnkinfo), its Add/Remove Programs entry (wine reg,
-# wine uninstaller --list) and their records in log_inst.dat.
-# usage: finishing_test.sh PREFIX HOME ARCH SETUP.exe DRIVER.exe
+# silent installation (lnkinfo), its Add/Remove Programs entry with the
+# product's version and publisher (wine reg, wine uninstaller --list) and
+# their records in log_inst.dat.
+# ENTRYKEY (the host tool) must name the entry as setup.exe built with SEED does.
+# usage: finishing_test.sh PREFIX HOME ARCH SETUP.exe DRIVER.exe ENTRYKEY SEED
 set -uo pipefail
-[ $# -eq 5 ] || { echo "usage: $0 PREFIX HOME ARCH SETUP.exe DRIVER.exe" >&2; exit 2; }
+[ $# -eq 7 ] || { echo "usage: $0 PREFIX HOME ARCH SETUP.exe DRIVER.exe ENTRYKEY SEED" >&2; exit 2; }
 SETUP_ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 SETUP_WINE_ARCH=$3
-setup=$4 driver=$5
+setup=$4 driver=$5 entrykey=$6 seed=$7
 . "$SETUP_ROOT/scripts/wine-env.sh"
 wine_use_prefix "$1" "$2"
 wine_prefix_ensure || exit 1
@@ -70,12 +72,16 @@ check "english: journal ends with itself" "$(printf '%s\n' "$journal" | tail -n1
 key=$(records '^APP:' | sed 's/^APP://')
 [[ "$key" =~ ^Quasarine_II__at__[0-9A-F]{32}$ ]]
 check "english: one APP record named by the folder's digest ($key)" "$?" 0
+check "english: entrykey names the same key" "$("$entrykey" --seed "$seed" Quasarine_II "$dir")" "$key"
 check "english: DisplayName" "$(reg_value "$key" DisplayName)" "Quasarine II"
 check "english: UninstallString" "$(reg_value "$key" UninstallString)" "\"$uninstaller\" -L 0 -P \"$appdata\""
 check "english: QuietUninstallString" "$(reg_value "$key" QuietUninstallString)" "\"$uninstaller\" -L 0 -P \"$appdata\" -G"
 check "english: DisplayIcon" "$(reg_value "$key" DisplayIcon)" "$game"
 check "english: InstallLocation" "$(reg_value "$key" InstallLocation)" "$dir"
 check "english: NoModify" "$(reg_value "$key" NoModify)" 0x1
+# The sample's [Release], as winget matches an installed program by them.
+check "english: DisplayVersion" "$(reg_value "$key" DisplayVersion)" "1.2.0"
+check "english: Publisher" "$(reg_value "$key" Publisher)" "Lantern Works"
 check "english: listed by the system's uninstaller" \
   "$(wine uninstaller --list 2>/dev/null | tr -d '\r' | grep -cxF "$key|||Quasarine II")" 1
 english_key=$key english_links=$links

@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "e2e_paths.h"
@@ -80,6 +81,40 @@ TEST_F(SetupResources, StringsAreTheWindows1252Texts) {
   }
   EXPECT_FALSE(resource("LOGOBMP", RT_BITMAP).empty());
   EXPECT_FALSE(resource("APPICON", RT_GROUP_ICON).empty());
+}
+
+// The sample's [Release] as Explorer's properties show it, in both programs,
+// and the two texts setup.exe writes into the entry.
+TEST_F(SetupResources, VersionResourceNamesProductVersionAndPublisher) {
+  EXPECT_EQ(string(2100), "1.2.0");
+  EXPECT_EQ(string(2101), "Lantern Works");
+  for (const auto& [program, description] : {std::pair<const char*, const char*>{e2e_sample_setup, "Quasarine II Setup"},
+                                             {e2e_sample_uninstaller, "Uninstall Quasarine"}}) {
+    SCOPED_TRACE(program);
+    DWORD ignored = 0;
+    std::vector<char> info(GetFileVersionInfoSizeA(program, &ignored));
+    ASSERT_FALSE(info.empty());
+    ASSERT_TRUE(GetFileVersionInfoA(program, 0, static_cast<DWORD>(info.size()), info.data()));
+    const auto query = [&](const std::string& path) -> std::string {
+      void* value = nullptr;
+      UINT size = 0;
+      if (!VerQueryValueA(info.data(), path.c_str(), &value, &size) || !value) return "(none)";
+      return path == "\\" ? std::string(static_cast<const char*>(value), size) : static_cast<const char*>(value);
+    };
+    const std::string fixed = query("\\");
+    ASSERT_EQ(fixed.size(), sizeof(VS_FIXEDFILEINFO));
+    VS_FIXEDFILEINFO numbers;
+    std::memcpy(&numbers, fixed.data(), sizeof numbers);
+    EXPECT_EQ(numbers.dwFileVersionMS, 0x00010002u);
+    EXPECT_EQ(numbers.dwFileVersionLS, 0u);
+    EXPECT_EQ(numbers.dwProductVersionMS, 0x00010002u);
+    const std::string block = "\\StringFileInfo\\040904B0\\";
+    EXPECT_EQ(query(block + "ProductName"), "Quasarine II");
+    EXPECT_EQ(query(block + "ProductVersion"), "1.2.0");
+    EXPECT_EQ(query(block + "FileVersion"), "1.2.0");
+    EXPECT_EQ(query(block + "CompanyName"), "Lantern Works");
+    EXPECT_EQ(query(block + "FileDescription"), description);
+  }
 }
 
 // A dialog template read back: the dialog and its rows in template order.

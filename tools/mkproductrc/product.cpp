@@ -152,8 +152,13 @@ class IniCheck {
       for (std::size_t i = 0; i < product_languages.size(); ++i) {
         if (same_name(product_languages[i].section, section.name)) language = i;
       }
+      if (!language && same_name(release_section, section.name)) {
+        release_line_ = release_line_ != 0 ? release_line_ : section.line;
+        collect_release(section);
+        continue;
+      }
       if (!language) {
-        warn(section.line, "unknown section [" + section.name + "] is ignored (known: [English], [German])");
+        warn(section.line, "unknown section [" + section.name + "] is ignored (known: [English], [German], [Release])");
         continue;
       }
       seen[*language] = true;
@@ -166,6 +171,7 @@ class IniCheck {
       }
       check_language(values_[i], check_.product.languages[i], product_languages[i].section);
     }
+    if (release_line_ != 0) check_release();
   }
 
  private:
@@ -184,6 +190,55 @@ class IniCheck {
       }
       value = {entry.value, entry.line};
     }
+  }
+
+  void collect_release(const IniSection& section) {
+    for (const auto& entry : section.entries) {
+      const auto key = index_of(release_keys, entry.key);
+      if (!key) {
+        warn(entry.line, "unknown key \"" + entry.key + "\" in [Release] is ignored");
+        continue;
+      }
+      IniValue& value = release_[*key];
+      if (value.line != 0) {
+        fail(entry.line, "[Release] " + std::string(release_keys[*key]) + " is given twice (first on line " +
+                             std::to_string(value.line) + ")");
+        continue;
+      }
+      value = {entry.value, entry.line};
+    }
+  }
+
+  // Version and publisher go together: the entry and winget match a program
+  // by both. The license only names the terms in the winget manifests.
+  void check_release() {
+    ProductRelease release;
+    bool ok = true;
+    for (std::size_t key = 0; key < release_keys.size(); ++key) {
+      const IniValue& value = release_[key];
+      const std::string what = "[Release] " + std::string(release_keys[key]);
+      if (value.line == 0 && key == key_license) {
+        release.utf8[key] = std::string(default_license);
+        continue;
+      }
+      std::string problem;
+      if (value.line == 0) {
+        problem = "is missing (a [Release] section gives both product_version and publisher)";
+      } else if (value.text.empty()) {
+        problem = "is empty";
+      } else if (const ProgramText text = to_program_text(value.text, max_text_bytes); !text.ok()) {
+        problem = text.problem;
+      } else if (key == key_product_version) {
+        problem = version_problem(value.text);
+      }
+      if (!problem.empty()) {
+        fail(value.line == 0 ? release_line_ : value.line, what + " " + problem);
+        ok = false;
+        continue;
+      }
+      release.utf8[key] = value.text;
+    }
+    if (ok) check_.product.release = std::move(release);
   }
 
   void check_language(const SectionValues& values, ProductTexts& texts, std::string_view language) {
@@ -269,6 +324,8 @@ class IniCheck {
   ProductCheck& check_;
   fs::path files_;  // empty when the product has no files/
   std::array<SectionValues, product_languages.size()> values_{};
+  std::array<IniValue, release_keys.size()> release_{};
+  int release_line_ = 0;  // the [Release] header; 0 without one
 };
 
 void check_logo(const fs::path& logo, ProductCheck& check) {

@@ -33,8 +33,27 @@ struct ProductTexts {
   std::array<std::string, product_keys.size()> utf8;
 };
 
+// The optional section [Release], the same for both languages: the version
+// and publisher Windows shows (the version resource, the Add/Remove Programs
+// entry) and the license the winget manifests name. All empty without it.
+inline constexpr std::string_view release_section = "Release";
+inline constexpr std::array<std::string_view, 3> release_keys = {"product_version", "publisher", "license"};
+enum ReleaseKey : std::size_t { key_product_version, key_publisher, key_license };
+// The license when [Release] names none: a game is sold, not shared.
+inline constexpr std::string_view default_license = "Proprietary";
+
+struct ProductRelease {
+  std::array<std::string, release_keys.size()> utf8;  // as written; each passed the checks
+
+  bool present() const { return !utf8[key_product_version].empty(); }
+  const std::string& version() const { return utf8[key_product_version]; }
+  const std::string& publisher() const { return utf8[key_publisher]; }
+  const std::string& license() const { return utf8[key_license]; }
+};
+
 struct Product {
   std::array<ProductTexts, product_languages.size()> languages;  // in the order of product_languages
+  ProductRelease release;
   std::filesystem::path logo;  // absolute
   std::filesystem::path icon;  // absolute: the product's icon.ico or the default icon
   // Digests of the whole image files. A copy that keeps the file time (cp -p)

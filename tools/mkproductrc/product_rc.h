@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "resources/resource_ids.h"
 #include "tools/mkproductrc/product.h"
 
 // A UTF-8 text as an rc string literal that windres reads back unchanged:
@@ -17,6 +18,11 @@
 // octal escapes. The doubled quote also keeps the preprocessor, which runs
 // first, inside string literals, so no word of the text can be taken for a macro.
 std::string rc_quote(std::string_view utf8);
+
+// The VERSIONINFO block of a product with [Release]: product name (English
+// title), version, publisher, and PROGRAM_DESCRIPTION, which the including
+// script defines as SETUP_DESCRIPTION or UNINSTALL_DESCRIPTION.
+std::string version_resource_text(const Product& product);
 
 // The whole script for a product that passed load_product.
 std::string product_rc_text(const Product& product);
@@ -30,3 +36,9 @@ std::string write_product_rc(const Product& product, const std::filesystem::path
 // when files/ has none.
 std::string uninstaller_list_text(const Product& product);
 std::string write_uninstaller_list(const Product& product, const std::filesystem::path& output);
+
+// What the winget manifests take from the product, as a JSON object of UTF-8
+// strings: the English product_folder, product_title and game_comment, and
+// [Release]'s three keys (empty without the section).
+std::string release_info_text(const Product& product);
+std::string write_release_info(const Product& product, const std::filesystem::path& output);

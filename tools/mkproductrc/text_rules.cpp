@@ -109,3 +109,20 @@ std::string installed_path_problem(std::string_view path) {
   }
   return "does not stay inside the installation folder";
 }
+
+std::string version_problem(std::string_view version) {
+  constexpr const char* form =
+      "must be 1 to 4 numbers of 0 to 65535 joined by dots, such as 1.2.0 (a version resource holds no more)";
+  std::size_t parts = 0;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = std::min(version.find('.', start), version.size());
+    const std::string_view part = version.substr(start, end - start);
+    if (part.empty() || part.size() > 5 || part.find_first_not_of("0123456789") != std::string_view::npos) return form;
+    if (part.size() > 1 && part.front() == '0') return "has a number with a leading zero (\"" + std::string(part) + "\")";
+    if (std::stoul(std::string(part)) > 65535) return form;
+    if (++parts > 4) return form;
+    if (end == version.size()) return {};
+    start = end + 1;
+  }
+}

@@ -32,3 +32,7 @@ std::string link_title_problem(std::string_view title);
 // A file below the installation folder, written "\folder\file.exe": a leading
 // "\", "\" between folders, and no way out of the installation folder.
 std::string installed_path_problem(std::string_view path);
+
+// A product version as a version resource holds it: 1 to 4 numbers of 0 to
+// 65535 joined by dots ("1.2.0"), without signs, blanks or leading zeros.
+std::string version_problem(std::string_view version);

@@ -620,10 +620,64 @@ TEST_F(ProductTest, WarnsAboutWhatItDoesNotKnowAndMatchesNamesWithoutCase) {
   EXPECT_NE(rc.find("  2005, \"\"\"Quoted\"\"\""), std::string::npos) << rc;
 }
 
+// [Release]: version and publisher together, the version as a version
+// resource holds it; the license defaults. Every problem is named with its line.
+TEST_F(ProductTest, ReleaseSectionIsCheckedLikeTheTexts) {
+  const std::string release = "[Release]\r\nproduct_version = 1.2.0\r\npublisher = Lantern Works\r\n";
+  const std::vector<std::pair<std::string, std::string>> refused = {
+      {"[Release]\r\nproduct_version = 1.2\r\n", "line 20: [Release] publisher is missing (a [Release] section"},
+      {"[Release]\r\npublisher = Lantern Works\r\n", "[Release] product_version is missing"},
+      {"[release]\r\nproduct_version =\r\npublisher = L\r\n", "line 21: [Release] product_version is empty"},
+      {"[Release]\r\nproduct_version = 1.2.0.0.1\r\npublisher = L\r\n", "product_version must be 1 to 4 numbers"},
+      {"[Release]\r\nproduct_version = 1.65536\r\npublisher = L\r\n", "product_version must be 1 to 4 numbers"},
+      {"[Release]\r\nproduct_version = 1.2 beta\r\npublisher = L\r\n", "product_version must be 1 to 4 numbers"},
+      {"[Release]\r\nproduct_version = v1\r\npublisher = L\r\n", "product_version must be 1 to 4 numbers"},
+      {"[Release]\r\nproduct_version = 1..2\r\npublisher = L\r\n", "product_version must be 1 to 4 numbers"},
+      {"[Release]\r\nproduct_version = 1.2.\r\npublisher = L\r\n", "product_version must be 1 to 4 numbers"},
+      {"[Release]\r\nproduct_version = 1.02\r\npublisher = L\r\n", "product_version has a number with a leading zero"},
+      {"[Release]\r\nproduct_version = 99999999999999999999\r\npublisher = L\r\n", "must be 1 to 4 numbers"},
+      {release + "publisher = Other\r\n", "line 23: [Release] publisher is given twice (first on line 22)"},
+      {"[Release]\r\nproduct_version = 1\r\npublisher = 日本\r\n", "[Release] publisher holds \"日\" (U+65E5)"},
+      {"[Release]\r\nproduct_version = 1\r\npublisher = a\tb\r\n", "[Release] publisher holds the control character"},
+      {release + "license = " + std::string(256, 'x') + "\r\n", "[Release] license is 256 characters long"},
+  };
+  for (const auto& [section, problem] : refused) {
+    SCOPED_TRACE(problem);
+    write_file(dir() / "product.ini", std::string(valid_ini) + section);
+    expect_refused(problem);
+  }
+
+  // Accepted: the strings, the version resource and the release information.
+  for (const std::string version : {"0", "1.2.0", "65535.0.0.1"}) {
+    SCOPED_TRACE(version);
+    write_file(dir() / "product.ini", std::string(valid_ini) + "[RELEASE]\r\nproduct_version = " + version +
+                                          "\r\npublisher = \"Lantern\" Wörks\r\n");
+    const fs::path info = tmp_.path() / "release.json";
+    const Cli cli = run({dir().string(), output().string(), "--release-info", info.string()});
+    ASSERT_EQ(cli.code, mkproductrc_ok) << cli.err;
+    const std::string rc = read_file(output());
+    EXPECT_NE(rc.find("  2100, \"" + version + "\"  // Release product_version\n"), std::string::npos) << rc;
+    EXPECT_NE(rc.find("  2101, \"\"\"Lantern\"\" Wörks\"  // Release publisher\n"), std::string::npos) << rc;
+    EXPECT_NE(rc.find("VALUE \"ProductVersion\", \"" + version + "\"\n"), std::string::npos) << rc;
+    EXPECT_EQ(read_file(info),
+              "{\n  \"product_folder\": \"Quasarine_II\",\n  \"product_title\": \"Quasarine II\",\n"
+              "  \"game_comment\": \"Fly the \\\"Quasarine\\\" to C:\\\\Stars\\\\ ; 100% fun # really\",\n"
+              "  \"product_version\": \"" + version + "\",\n  \"publisher\": \"\\\"Lantern\\\" Wörks\",\n"
+              "  \"license\": \"Proprietary\"\n}\n");
+  }
+  // Without [Release]: no version strings, no version resource, empty release information.
+  write_file(dir() / "product.ini", valid_ini);
+  const fs::path info = tmp_.path() / "release.json";
+  ASSERT_EQ(run({dir().string(), output().string(), "--release-info", info.string()}).code, mkproductrc_ok);
+  EXPECT_EQ(read_file(output()).find("VERSIONINFO"), std::string::npos);
+  EXPECT_EQ(read_file(output()).find("  2100,"), std::string::npos);
+  EXPECT_NE(read_file(info).find("\"product_version\": \"\",\n"), std::string::npos) << read_file(info);
+}
+
 TEST(MkproductrcCliTest, CommandLineMistakesAreUsageErrors) {
   for (const auto& args : std::vector<std::vector<std::string>>{
            {}, {"product"}, {"product", "a.rc", "b.rc"}, {"product", "a.rc", "--icon", "x.ico"},
-           {"product", "a.rc", "--default-icon"}}) {
+           {"product", "a.rc", "--default-icon"}, {"product", "a.rc", "--release-info"}}) {
     const Cli cli = run(args);
     EXPECT_EQ(cli.code, mkproductrc_usage);
     EXPECT_NE(cli.err.find("usage: mkproductrc"), std::string::npos);
@@ -821,4 +875,37 @@ TEST_F(WindresTest, ProductScriptHoldsTheTextsLogoAndIcon) {
   EXPECT_EQ(resources.at("2/LOGOBMP"), tiny_bmp().substr(14));
   ASSERT_EQ(resources.count("14/APPICON"), 1u);
   EXPECT_EQ(resources.at("14/APPICON").substr(0, 6), tiny_ico().substr(0, 6));
+}
+
+// The version resource of a product with [Release], as Explorer reads it:
+// the numbers padded to four, and the texts in UTF-16, the description the
+// one the including script chose.
+TEST_F(WindresTest, ReleaseGivesTheVersionResource) {
+  make_product(tmp_.path() / "product", std::string(valid_ini) +
+                                            "[Release]\r\nproduct_version = 1.2.3\r\npublisher = Lantern Wörks\r\n");
+  const Cli cli = run({(tmp_.path() / "product").string(), (tmp_.path() / "product.rc").string()});
+  ASSERT_EQ(cli.code, mkproductrc_ok) << cli.err;
+  for (const auto& [description, expected] :
+       std::vector<std::pair<std::string, std::string>>{{"SETUP_DESCRIPTION", "Quasarine II Setup"},
+                                                        {"UNINSTALL_DESCRIPTION", "Uninstall Quasarine"}}) {
+    SCOPED_TRACE(description);
+    const ResourceMap resources =
+        compile("#define PROGRAM_DESCRIPTION " + description + "\n" + read_file(tmp_.path() / "product.rc"));
+    ASSERT_EQ(resources.count("16/1"), 1u);
+    const std::string& info = resources.at("16/1");
+    const auto utf16 = [](const std::string& cp1252) {
+      const std::u16string text = utf16_of_cp1252(cp1252);
+      return std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
+    };
+    // VS_FIXEDFILEINFO: the signature, the structure version, then the file and product versions.
+    const std::size_t fixed = info.find(std::string("\xBD\x04\xEF\xFE", 4));
+    ASSERT_NE(fixed, std::string::npos);
+    EXPECT_EQ(info.substr(fixed + 8, 16), std::string("\x02\0\x01\0\0\0\x03\0\x02\0\x01\0\0\0\x03\0", 16));
+    for (const std::string& text : {std::string("CompanyName"), std::string("Lantern W\xF6rks"),
+                                    std::string("FileDescription"), expected, std::string("ProductName"),
+                                    std::string("Quasarine II"), std::string("ProductVersion"), std::string("1.2.3"),
+                                    std::string("FileVersion")}) {
+      EXPECT_NE(info.find(utf16(text)), std::string::npos) << text;
+    }
+  }
 }
