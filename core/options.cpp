@@ -59,6 +59,7 @@ bool* flag_for(InstallerSettings& s, char letter) {
     case 'F': case 'f': return &s.verify_files;
     case 'B': case 'b': return &s.rollback_on_failure;
     case 'O': case 'o': return &s.overwrite_all;
+    case 'Q': case 'q': return &s.quiet;
     default: return nullptr;
   }
 }
@@ -80,7 +81,9 @@ void reset_option_fields(InstallerSettings& s) {
   s.verify_files = true;
   s.rollback_on_failure = false;
   s.overwrite_all = false;
+  s.quiet = false;
   s.install_dir.clear();
+  s.log_path.clear();
   s.backup_base_dir.clear();
   s.start_menu_dir.clear();
   s.uninstall_menu_dir.clear();
@@ -107,6 +110,8 @@ void apply_option(InstallerSettings& s, std::string_view argument) {
     s.install_dir = std::string(value);
   } else if (letter == 'p') {
     s.backup_base_dir = std::string(value);
+  } else if (letter == 'W') {
+    s.log_path = std::string(value);
   } else if (bool* flag = flag_for(s, letter)) {
     *flag = letter >= 'A' && letter <= 'Z';
   }
@@ -118,6 +123,8 @@ void parse_options(InstallerSettings& settings, const std::vector<std::string>& 
   reset_option_fields(settings);
   for (const auto& argument : arguments) apply_option(settings, argument);
   if (settings.language_offset != language_german) settings.language_offset = language_english;
+  // A run with nothing shown asks nothing either.
+  if (settings.quiet) settings.silent = true;
 }
 
 bool parse_decimal(std::string_view digits, std::uint64_t& value) {

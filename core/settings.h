@@ -74,6 +74,7 @@ struct InstallerSettings {
   std::string backup_base_dir;    // "-p": used as the backup folder itself
   std::string backup_dir;         // this run's backup folder, empty until made
   std::string launch_args;        // arguments for the game and its uninstaller
+  std::string log_path;           // "-W": the plain-text log of the run, empty for none
 
   // Defaults the path dialog offers.
   std::string default_install_base;
@@ -104,13 +105,16 @@ struct InstallerSettings {
   bool silent = false;                 // G
   bool verify_files = true;            // F
   bool rollback_on_failure = false;    // B
+  bool quiet = false;                  // Q: nothing shown at all; implies silent
   bool abort = false;                  // set when the run must stop
 
   bool folder_discovery_failed = false;
   FolderTable folders;
 
   Tstring_writer journal;
-  ProgressSink* progress = nullptr;  // an interactive run's progress display while files are written
+  // Hears of each file extraction writes: an interactive run's progress
+  // window and the "-W" log (core/run_log.h), both owned by the run sequence.
+  ProgressSink* progress = nullptr;
   // The stopped-run record of the install step, while it is open (not owned).
   RunRecordSink* run_record = nullptr;
 

@@ -61,6 +61,9 @@ class Extraction {
     const EntryPath target = entry_path(destination_, entry.name, record::file);
     if (target.status != EntryPathStatus::ok) {
       ++failures_;
+      finished("not written: " + destination_ + entry.name +
+               (target.status == EntryPathStatus::escapes ? " (the name leaves the installation folder)"
+                                                          : " (the path or its record would be too long)"));
       return true;
     }
     Tfilecopystream sink;
@@ -68,38 +71,69 @@ class Extraction {
     if (created == CreateResult::exists) {
       if (!make_way(target.path, entry.name)) {
         ++failures_;
+        finished("not replaced: " + target.path + " (" + in_the_way_ + ")", in_the_way_error_);
         return false;
       }
       // A file that appeared after the move was not saved: it is not replaced.
       created = sink.create_file(target.path, s_.journal, s_.run_record);
     }
-    if (created != CreateResult::created || !write_whole(entry, sink) || (verify_ && !read_back_matches(entry, sink)))
+    if (created != CreateResult::created) {
+      const DWORD error = GetLastError();
       ++failures_;
+      finished("could not create " + target.path, error);
+    } else if (!write_whole(entry, sink)) {
+      const DWORD error = GetLastError();
+      ++failures_;
+      finished("could not write " + target.path, error);
+    } else if (verify_ && !read_back_matches(entry, sink)) {
+      ++failures_;
+      finished("wrote " + target.path + ", but it does not read back as the maker packed it");
+    } else {
+      finished("wrote " + target.path + " (" + std::to_string(entry.size) + " bytes)");
+    }
     return true;
   }
 
   void folder_entry(const Tpayload_entry& entry) {
     const EntryPath target = entry_path(destination_, entry.name, record::dir);
-    if (target.status == EntryPathStatus::escapes) ++failures_;
+    if (target.status == EntryPathStatus::escapes) {
+      ++failures_;
+      finished("not made: " + destination_ + entry.name + " (the name leaves the installation folder)");
+    }
     // A folder that cannot be made is not counted: its files fail on their own.
     if (target.status == EntryPathStatus::ok) force_dirs_journaled(target.path, s_.journal, s_.run_record);
+  }
+
+  void finished(std::string_view outcome, DWORD error = 0) {
+    if (s_.progress) s_.progress->file_finished(outcome, error);
   }
 
   // Whether the existing file or folder at path may be replaced, and if so,
   // moves it into the backup folder. A folder that holds anything is never
   // replaced, whatever the options say: it is the user's, with all in it.
+  // When not, in_the_way_ says why.
   bool make_way(const std::string& path, const std::string& name) {
-    if (is_folder_with_contents(path)) return false;
+    in_the_way_error_ = 0;
+    if (is_folder_with_contents(path)) {
+      in_the_way_ = "a folder with contents is in its place";
+      return false;
+    }
     switch (decide_overwrite(s_.overwrite_all, s_.silent)) {
       case OverwriteDecision::refuse:
+        in_the_way_ = "a file is in its place, and -O was not given";
         return false;
       case OverwriteDecision::ask:
-        if (!ask_overwrite(path, s_)) return false;
+        if (!ask_overwrite(path, s_)) {
+          in_the_way_ = "a file is in its place, and the user kept it";
+          return false;
+        }
         break;
       case OverwriteDecision::replace:
         break;
     }
     if (backup_file(destination_, name, s_)) return true;
+    in_the_way_error_ = GetLastError();
+    in_the_way_ = "the file in its place could not be moved into the backup folder";
     // The file stays where it was, so nothing was lost that the count must show.
     --s_.backups.not_saved;
     return false;
@@ -134,6 +168,8 @@ class Extraction {
   const bool verify_;
   InstallerSettings& s_;
   std::int32_t failures_ = 0;
+  std::string in_the_way_;
+  DWORD in_the_way_error_ = 0;
   std::unique_ptr<std::uint8_t[]> buffer_;
   std::uint32_t buffer_size_ = 0;
   Xxh3Stream hash_;

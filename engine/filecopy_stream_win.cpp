@@ -31,7 +31,10 @@ CreateResult Tfilecopystream::create_file(const std::string& path, Tstring_write
   done();
   // A cut path would name another file, and a cut record would make the
   // rollback delete another one.
-  if (!fits_short(path) || !record_fits(record::file, path)) return CreateResult::failed;
+  if (!fits_short(path) || !record_fits(record::file, path)) {
+    SetLastError(ERROR_FILENAME_EXCED_RANGE);
+    return CreateResult::failed;
+  }
   // Never over an existing file. Read access lets the installation check
   // what it wrote.
   constexpr DWORD access = GENERIC_READ | GENERIC_WRITE;
@@ -48,10 +51,19 @@ CreateResult Tfilecopystream::create_file(const std::string& path, Tstring_write
 bool Tfilecopystream::write_block(const std::uint8_t* p, std::int32_t n) {
   if (readable_ || !file_ || n < 0) return false;
   if (n == 0) return true;
-  DWORD written = 0;
-  // A nearly full disk can accept part of a block and still report success.
-  const BOOL ok = WriteFile(file_.get(), p, static_cast<DWORD>(n), &written, nullptr);
-  return ok && written == static_cast<DWORD>(n);
+  // A nearly full disk can accept part of a block and still report success:
+  // the rest is written again, which fails with the system's reason.
+  while (n > 0) {
+    DWORD written = 0;
+    if (!WriteFile(file_.get(), p, static_cast<DWORD>(n), &written, nullptr)) return false;
+    if (written == 0) {
+      SetLastError(ERROR_DISK_FULL);
+      return false;
+    }
+    p += written;
+    n -= static_cast<std::int32_t>(written);
+  }
+  return true;
 }
 
 std::int32_t Tfilecopystream::copy_to(Tfilecopystream& sink, std::int32_t n) {

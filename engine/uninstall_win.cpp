@@ -58,26 +58,25 @@ class Removal {
     const std::string& path = step.path;
     if (skipped_.count(fold_name_case(path))) return;
     if (!reached_without_link(path, step.root)) return leave(path, "reached through a link");
-    if (DeleteFileA(path.c_str())) {
-      ++out_.files;
-      return;
-    }
+    if (DeleteFileA(path.c_str())) return removed_file(path);
     const DWORD error = GetLastError();
-    if (is_gone_error(error)) return;
+    if (is_gone_error(error)) return finished("gone already: " + path);
     const DWORD a = GetFileAttributesA(path.c_str());
-    if (a == no_attributes) return leave(path, why_not(error));
+    if (a == no_attributes) return leave(path, why_not(error), error);
     if (is_folder(a)) return leave(path, "a folder, not a file");
     if (a & FILE_ATTRIBUTE_READONLY) {
       SetFileAttributesA(path.c_str(), a & ~DWORD{FILE_ATTRIBUTE_READONLY});
-      if (DeleteFileA(path.c_str())) {
-        ++out_.files;
-        return;
-      }
+      if (DeleteFileA(path.c_str())) return removed_file(path);
       const DWORD again = GetLastError();
       SetFileAttributesA(path.c_str(), a);
-      return leave(path, why_not(again));
+      return leave(path, why_not(again), again);
     }
-    leave(path, why_not(error));
+    leave(path, why_not(error), error);
+  }
+
+  void removed_file(const std::string& path) {
+    ++out_.files;
+    finished("removed " + path);
   }
 
   void remove_one_folder(const RemovalStep& step) {
@@ -88,15 +87,16 @@ class Removal {
     if (is_link(a) || !is_folder(a) || !reached_without_link(path, step.root)) return;
     if (RemoveDirectoryA(path.c_str())) {
       ++out_.folders;
-      return;
+      return finished("removed folder " + path);
     }
     const DWORD error = GetLastError();
     if (is_gone_error(error)) return;
-    if (error != ERROR_DIR_NOT_EMPTY) return leave(path, why_not(error));
+    if (error != ERROR_DIR_NOT_EMPTY) return leave(path, why_not(error), error);
     if (holds_only_skipped(path)) {
       out_.retry_folders.push_back(path);
     } else {
       out_.kept_folders.push_back(path);
+      finished("kept folder " + path + " (it holds files the installation did not create)");
     }
   }
 
@@ -110,11 +110,11 @@ class Removal {
     if (MoveFileA(step.from.c_str(), step.path.c_str())) {
       SetFileAttributesA(step.path.c_str(), a);
       ++out_.restored;
-      return;
+      return finished("put back " + step.path + " from " + step.from);
     }
     const DWORD error = GetLastError();
     SetFileAttributesA(step.from.c_str(), a);
-    leave(step.from, why_not(error));
+    leave(step.from, why_not(error), error);
   }
 
   // While anything the installation made is left, its entry stays: the user
@@ -123,6 +123,7 @@ class Removal {
     if (!out_.left.empty()) return;
     if (remove_entry_ && remove_entry_(step.path)) {
       ++out_.entries;
+      finished("removed the Add/Remove Programs entry " + step.path);
     } else {
       leave(step.path, "the entry could not be removed");
     }
@@ -166,7 +167,15 @@ class Removal {
     return true;
   }
 
-  void leave(const std::string& path, const std::string& why) { out_.left.push_back({path, why}); }
+  // What should have gone and stays, with the system's error when one was given.
+  void leave(const std::string& path, const std::string& why, DWORD error = 0) {
+    out_.left.push_back({path, why});
+    finished("could not remove " + path + " (" + why + ")", error);
+  }
+
+  void finished(std::string_view outcome, DWORD error = 0) {
+    if (progress_) progress_->file_finished(outcome, error);
+  }
 
   const RemoveEntry& remove_entry_;
   ProgressSink* progress_;

@@ -13,6 +13,8 @@
 #include "core/message_box.h"
 #include "core/options.h"
 #include "core/protected_folders.h"
+#include "core/run_log.h"
+#include "core/run_log_file.h"
 #include "setup/run_messages.h"
 #include "core/settings.h"
 #include "core/short_string.h"
@@ -55,12 +57,30 @@ class RunSequence {
       : s_(settings), checksum_(checksum), registry_(registry), record_(temp_folder(settings.folders)) {}
 
   int run(const std::vector<std::string>& arguments) {
-    if (s_.folder_discovery_failed) return exit_folder_discovery_failed;
+    parse_options(s_, arguments);
+    // A quiet run shows no box of the system's either (a drive without a
+    // disk, a crash): it must end by itself, with no one at the screen.
+    if (s_.quiet) SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX | SEM_NOGPFAULTERRORBOX);
+    open_run_log(log_file_, log_, s_.log_path, s_.quiet, s_.german(), "setup");
+    log_.line("setup");
+    log_.line(arguments_line(arguments));
+    log_.line(setup_options_line(s_));
+    const int code = run_steps();
+    log_.exit_code(code);
+    return code;
+  }
+
+ private:
+  int run_steps() {
+    if (s_.folder_discovery_failed) {
+      log_.line("check special folders: the shell could not name them");
+      return exit_folder_discovery_failed;
+    }
     s_.backup_dir.clear();
     s_.backups = BackupStatistics{};
-    parse_options(s_, arguments);
     s_.journal.init();
     s_.run_record = &record_;
+    s_.progress = &progress_pair_;
 
     check_payload();
     load_logo();
@@ -73,12 +93,12 @@ class RunSequence {
     if (!s_.abort) undo_stopped_run();
     if (!s_.abort) install();
 
+    s_.progress = nullptr;
     s_.run_record = nullptr;
     s_.journal.done();
     return exit_code_;
   }
 
- private:
   // Sets `abort` and remembers the first reason as the exit code.
   void stop(ExitCode code) {
     if (!s_.abort) exit_code_ = code;
@@ -91,7 +111,11 @@ class RunSequence {
   void check_payload() {
     PayloadCheck check = load_payload(checksum_);
     payload_ = std::move(check.payload);
-    if (payload_ && plan_installation()) return;
+    if (payload_ && plan_installation()) {
+      log_.line("check payload: " + std::to_string(payload_->fileset.count()) + " entries, checksums match");
+      return;
+    }
+    log_.line(payload_ ? "check payload: an entry would not install" : "check payload: missing or damaged");
     stop(exit_payload_invalid);
     if (!s_.silent) show_message(s_, checksum_message, MB_OK | MB_ICONERROR);
   }
@@ -121,11 +145,23 @@ class RunSequence {
   void choose_paths() {
     if (s_.silent) {
       // "-PC:" names the drive's current folder, not its root.
-      if (!s_.install_dir.empty() && !base_folder_usable(s_.install_dir)) return stop(exit_paths_unusable);
+      if (!s_.install_dir.empty() && !base_folder_usable(s_.install_dir)) {
+        log_.line("check base folder " + s_.install_dir + ": not an absolute folder name");
+        return stop(exit_paths_unusable);
+      }
       complete_silent_paths(s_);
-      if (!backup_folder_usable()) return stop(exit_paths_unusable);
-      if (stopped_run_to_undo(record_, s_.install_dir)) return;
-      if (!paths_usable()) stop(exit_paths_unusable);
+      log_folders();
+      if (!backup_folder_usable()) {
+        log_.line("check folder for replaced files " + s_.backup_base_dir + ": refused");
+        return stop(exit_paths_unusable);
+      }
+      if (stopped_run_to_undo(record_, s_.install_dir)) {
+        log_.line("check stopped run: a run into this folder was stopped before it ended");
+        return;
+      }
+      const bool usable = paths_usable();
+      log_.line(usable ? "check folders and write test: usable" : "check folders and write test: refused");
+      if (!usable) stop(exit_paths_unusable);
       return;
     }
     SetupDialogs dialogs(s_, registry_, logo_.get(),
@@ -138,10 +174,21 @@ class RunSequence {
       return stop(exit_paths_unusable);
     }
     s_.result_code = static_cast<std::int32_t>(dialogs.choose_paths());
-    if (s_.result_code < 0) return stop(exit_user_left);
+    if (s_.result_code < 0) {
+      log_.line("the user left a dialog");
+      return stop(exit_user_left);
+    }
+    log_folders();
+    log_.line("check folders and write test: usable");
     progress_ = std::make_unique<ProgressWindow>(s_.product_title + " - Installation",
                                                  s_.german() ? "Installiere:" : "Installing:", logo_.get());
-    s_.progress = progress_.get();
+    progress_pair_.set_first(progress_.get());
+  }
+
+  void log_folders() {
+    log_.line("installation folder: " + s_.install_dir);
+    log_.line("start-menu folder: " + s_.start_menu_dir);
+    log_.line("uninstall start-menu folder: " + s_.uninstall_menu_dir);
   }
 
   // Saved files never go into the system's own folders, nor into the
@@ -157,15 +204,20 @@ class RunSequence {
   void undo_stopped_run() {
     if (record_.is_open()) return;  // this run's own: nothing was stopped
     const std::optional<std::string> bytes = record_.left_by_stopped_run(s_.install_dir);
-    if (!bytes) return stop(exit_paths_unusable);
+    if (!bytes) {
+      log_.line("check stopped run: its record cannot be read");
+      return stop(exit_paths_unusable);
+    }
     end_progress();
     const bool undo = s_.silent ? s_.rollback_on_failure
                                 : show_message_text(stopped_run_caption, stopped_run_question(s_.german(), s_.install_dir),
                                                     MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
     if (!undo) {
+      log_.line("stopped run: left as it is");
       stop(s_.silent ? exit_failed_kept : exit_user_left);
       return;
     }
+    log_.line("stopped run: undoing it");
     record_.resume(s_.install_dir);
     const StoppedRun stopped = parse_run_record(*bytes);
     s_.backup_dir = stopped.backup_dir;
@@ -178,6 +230,7 @@ class RunSequence {
     s_.backups.unrestored = outcome.unrestored;
     // Only what was really moved aside counts as saved now.
     s_.backup.items = saved_items_present(s_.backup);
+    log_rollback(outcome.saved);
     if (!s_.silent) show_rollback_report(s_, outcome.saved);
     after_rollback();
   }
@@ -209,13 +262,17 @@ class RunSequence {
     s_.result_code = install_fileset(payload_->fileset, payload_->sums, s_.install_dir, s_.verify_files, s_);
     end_progress();
     const bool failed = s_.result_code > 0;
+    log_.line(failed ? "files: " + std::to_string(s_.result_code) + " failed" : std::string("files: all written"));
     if (failed && !s_.silent) s_.rollback_on_failure = ask_rollback(s_);
     if (failed && s_.rollback_on_failure) {
+      log_.line("rollback of the failed installation");
       rollback(s_, remove_registration());
+      log_rollback(s_.backups.saved);
       after_rollback();
       return;
     }
     const CleanupResult cleanup = finish_backups(s_, false, remove_registration());
+    log_cleanup(cleanup);
     if (cleanup == CleanupResult::rolled_back) {
       write_leftovers();
       exit_code_ = exit_rolled_back;
@@ -225,23 +282,51 @@ class RunSequence {
     // Without its journal the installation cannot be uninstalled: not a
     // success. Its record stays, so that the next run can undo it.
     if (!write_final_journal()) {
-      show_message_text(incomplete_caption, journal_failed_text(s_.german(), journal_file_path()),
-                        MB_OK | MB_ICONERROR);
+      log_.failure("could not write the journal " + journal_file_path() + "; the installation stays", journal_error_);
+      if (!s_.quiet) {
+        show_message_text(incomplete_caption, journal_failed_text(s_.german(), journal_file_path()),
+                          MB_OK | MB_ICONERROR);
+      }
       exit_code_ = exit_failed_kept;
       return;
     }
+    log_.line("wrote the journal " + journal_file_path());
     record_.announce(run_record::done);
     if (cleanup == CleanupResult::go_on_then_delete) delete_saved_files(s_.backup);
     record_.discard();
     if (failed) {
+      log_.line("the failed installation stays");
       exit_code_ = exit_failed_kept;
       return;
     }
     report_success();
   }
 
+  // What a rollback put back and what it left.
+  void log_rollback(std::int32_t saved) {
+    log_.line("rollback: " + std::to_string(s_.backups.restored) + " of " + std::to_string(saved) +
+              " replaced files put back, " + std::to_string(s_.backups.unrestored) + " left in the backup folder " +
+              s_.backup_dir);
+    for (const std::string& r : read_records(s_.journal)) log_.line("rollback: could not undo " + r);
+  }
+
+  void log_cleanup(CleanupResult cleanup) {
+    if (s_.backup_dir.empty()) return;
+    switch (cleanup) {
+      case CleanupResult::rolled_back: log_.line("replaced files: the installation was rolled back"); break;
+      case CleanupResult::go_on_then_delete:
+        log_.line("replaced files: deleted with the backup folder " + s_.backup_dir);
+        break;
+      case CleanupResult::go_on: log_.line("replaced files: kept in " + s_.backup_dir); break;
+    }
+  }
+
   // The journal file's folder goes into the record and the journal.
-  bool write_final_journal() { return write_journal_file(s_.journal, journal_file_path(), &record_); }
+  bool write_final_journal() {
+    const bool written = write_journal_file(s_.journal, journal_file_path(), &record_);
+    journal_error_ = written ? 0 : GetLastError();
+    return written;
+  }
 
   void after_rollback() {
     finish_backups(s_, true, remove_registration());
@@ -269,14 +354,18 @@ class RunSequence {
   void finish_installation() {
     create_all_shortcuts(s_);
     register_uninstall_entry(s_, registry_, checksum_, static_cast<std::uint64_t>(payload_->fileset.data_length()));
+    log_.line(std::string("shortcuts made; Add/Remove Programs entry: ") +
+              (count_records(s_.journal).registrations > 0 ? "written" : "none"));
   }
 
   // Not cut to 255 characters: write_journal_file refuses a path whose record
   // would not fit rather than write the file somewhere else.
   std::string journal_file_path() const { return ::journal_file_path(s_); }
 
-  void report_success() const {
+  void report_success() {
     const std::int32_t files = count_records(s_.journal).files;
+    log_.line("installed " + std::to_string(files) + " files");
+    if (s_.quiet) return;
     show_message_text(success_caption, success_text(s_.german(), files),
                       MB_OK | MB_ICONINFORMATION);
   }
@@ -290,7 +379,7 @@ class RunSequence {
   bool paths_usable() { return plan_->fits_below(s_.install_dir) && ::paths_usable(s_, registry_); }
 
   void end_progress() {
-    s_.progress = nullptr;
+    progress_pair_.set_first(nullptr);
     progress_.reset();
   }
 
@@ -316,6 +405,10 @@ class RunSequence {
   std::optional<InstallPlan> plan_;
   GdiObject<HBITMAP> logo_;
   std::unique_ptr<ProgressWindow> progress_;  // shown while an interactive run writes the files
+  RunLogFile log_file_;
+  RunLog log_;
+  ProgressPair progress_pair_{nullptr, &log_};  // the window (while there is one) and the log
+  DWORD journal_error_ = 0;
   RunRecordFile record_;
   ExitCode exit_code_ = exit_success;
 };

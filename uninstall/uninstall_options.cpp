@@ -24,6 +24,10 @@ UninstallOptions parse_uninstall_options(const std::vector<std::string>& argumen
     const char letter = a[1];
     if (letter == 'G' || letter == 'g') {
       if (a.size() == 2) o.silent = letter == 'G';
+    } else if (letter == 'Q' || letter == 'q') {
+      if (a.size() == 2) o.quiet = letter == 'Q';
+    } else if (letter == 'W') {
+      o.log_path = a.substr(2);
     } else if (letter == 'L' || letter == 'P') {
       // The value attached, or the next argument.
       std::string value = a.substr(2);
@@ -34,7 +38,21 @@ UninstallOptions parse_uninstall_options(const std::vector<std::string>& argumen
       }
     }
   }
+  if (o.quiet) o.silent = true;
   return o;
+}
+
+std::vector<std::string> with_log_path(std::vector<std::string> arguments, const std::string& log_path) {
+  for (std::size_t i = 0; i < arguments.size(); ++i) {
+    std::string& a = arguments[i];
+    if (a.size() < 2 || a[0] != '-') continue;
+    if ((a[1] == 'L' || a[1] == 'P') && a.size() == 2) {
+      ++i;  // the next argument is its value
+    } else if (a[1] == 'W') {
+      a = "-W" + log_path;
+    }
+  }
+  return arguments;
 }
 
 std::vector<std::string> second_phase_arguments(std::uint64_t result_pipe, std::uint64_t original_process,
@@ -44,4 +62,10 @@ std::vector<std::string> second_phase_arguments(std::uint64_t result_pipe, std::
                                    original_path};
   args.insert(args.end(), user_arguments.begin(), user_arguments.end());
   return args;
+}
+
+std::string uninstall_options_line(const UninstallOptions& o) {
+  return std::string("options: G") + (o.silent ? '+' : '-') + " Q" + (o.quiet ? '+' : '-') + " language " +
+         std::to_string(o.language_offset) + "; -W \"" + o.log_path + "\"" +
+         (o.second_phase ? "; second phase for " + o.original_path : "");
 }

@@ -10,6 +10,8 @@
 #include "core/message_box.h"
 #include "core/name_case.h"
 #include "core/paths.h"
+#include "core/run_log.h"
+#include "core/run_log_file.h"
 #include "core/settings.h"
 #include "core/win_handle.h"
 #include "engine/journal_file.h"
@@ -50,6 +52,13 @@ constexpr int languages[] = {0, 1000};
 std::string product_text(int text, int offset) { return load_localised_string(IDS_PRODUCT_FOLDER + text + offset); }
 
 
+// A relative path as the program sees it from its working folder.
+std::string full_path(const std::string& path) {
+  char full[MAX_PATH * 2] = {};
+  const DWORD n = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+  return n > 0 && n < sizeof full ? std::string(full, n) : path;
+}
+
 std::optional<std::string> read_whole(const std::string& path) {
   const WinHandle file(
       CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -65,22 +74,31 @@ std::optional<std::string> read_whole(const std::string& path) {
 
 class Uninstaller {
  public:
-  Uninstaller(const UninstallOptions& options, const FolderTable& folders)
-      : o_(options), folders_(folders), registry_(load_shell_registry_helpers()), checksum_(code_seed) {}
+  Uninstaller(const UninstallOptions& options, const FolderTable& folders, RunLog& log)
+      : o_(options), folders_(folders), log_(log), registry_(load_shell_registry_helpers()), checksum_(code_seed) {}
 
   int run() {
     program_ = o_.second_phase ? o_.original_path : own_program_path();
     title_ = product_text(product_title_text, o_.language_offset);
     const std::string own_folder = parent_dir(program_);
     const std::string journal = join_path(own_folder, journal_file_name);
+    log_.line("uninstaller: " + program_ + (o_.second_phase ? " (run from its copy " + own_program_path() + ")" : ""));
     const std::optional<std::string> bytes = read_whole(journal);
     if (!bytes) {
-      show_message_text(uninstall_failed_caption, journal_missing_text(o_.german(), journal), MB_OK | MB_ICONERROR);
+      log_.failure("check journal " + journal + ": missing or cannot be read", GetLastError());
+      if (!o_.quiet) {
+        show_message_text(uninstall_failed_caption, journal_missing_text(o_.german(), journal), MB_OK | MB_ICONERROR);
+      }
       return uninstall_no_journal;
     }
     const UninstallPlan plan = plan_uninstall(parse_journal_text(*bytes), places(journal));
+    log_.line("check journal " + journal + ": " + std::to_string(plan.steps.size()) + " steps, " +
+              std::to_string(plan.refused.size()) + " records refused");
+    log_.line("installation folder: " + installation_folder());
+    for (const RefusedRecord& r : plan.refused) log_.line("refused " + r.record + " (" + r.why + ")");
     if (!o_.silent && show_message_text(title_, uninstall_question(o_.german(), title_),
                                         MB_YESNO | MB_ICONQUESTION) != IDYES) {
+      log_.line("the user said No");
       return uninstall_declined;
     }
 
@@ -94,8 +112,9 @@ class Uninstaller {
     UninstallReport report;
     StopHook stop(environment_value("SETUP_TEST_STOP_AT"));
     // The program and its journal go last, once this run is over.
+    ProgressPair events(progress.get(), &log_);
     report.outcome = carry_out(plan, [this](const std::string& key) { return take_back_uninstall_key(registry_, key); },
-                               {program_, journal}, progress.get(), &stop);
+                               {program_, journal}, &events, &stop);
     report.refused = plan.refused;
 
     finishing_ = report.outcome.left.empty();
@@ -111,6 +130,11 @@ class Uninstaller {
     const int code = !report.outcome.left.empty() ? uninstall_incomplete
                      : !report.refused.empty()    ? uninstall_refused_records
                                                   : uninstall_done;
+    log_.line("removed " + std::to_string(report.outcome.files) + " files and " +
+              std::to_string(report.outcome.folders) + " folders, put back " +
+              std::to_string(report.outcome.restored) + " replaced files; " +
+              std::to_string(report.outcome.left.size()) + " left");
+    if (o_.quiet) return code;
     // The progress window stays behind the report, its bar full.
     show_message_text(code == uninstall_done ? uninstall_complete_caption : uninstall_incomplete_caption,
                       uninstall_report(o_.german(), report),
@@ -168,6 +192,7 @@ class Uninstaller {
 
   const UninstallOptions& o_;
   const FolderTable& folders_;
+  RunLog& log_;
   const ShellRegistry registry_;
   Tchecksum checksum_;
   std::string program_;
@@ -179,18 +204,39 @@ class Uninstaller {
 
 }  // namespace
 
+// The log is written by the process that does the work: the copy, or the
+// program the user started when no copy could be started.
 int run_uninstall(const std::vector<std::string>& arguments) {
+  const UninstallOptions options = parse_uninstall_options(arguments);
+  // A quiet run shows no box of the system's either: it must end by itself.
+  if (options.quiet) SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX | SEM_NOGPFAULTERRORBOX);
+  RunLogFile log_file;
+  RunLog log;
+  const auto open_log = [&] {
+    open_run_log(log_file, log, options.log_path, options.quiet, options.german(), "uninstall");
+    log.line("uninstall");
+    log.line(arguments_line(options.user_arguments));
+    log.line(uninstall_options_line(options));
+  };
   bool failed = false;
   const FolderTable folders = discover_folder_table(failed);
-  if (failed) return uninstall_no_folders;
-  const UninstallOptions options = parse_uninstall_options(arguments);
+  if (failed) {
+    open_log();
+    log.line("check special folders: the shell could not name them");
+    log.exit_code(uninstall_no_folders);
+    return uninstall_no_folders;
+  }
   const std::string temp = temp_folder(folders);
   if (!options.second_phase) {
     remove_earlier_copies(temp);
-    if (const std::optional<int> code = hand_over(temp, options.user_arguments)) return *code;
+    const std::vector<std::string> handed =
+        options.log_path.empty() ? options.user_arguments : with_log_path(options.user_arguments, full_path(options.log_path));
+    if (const std::optional<int> code = hand_over(temp, handed)) return *code;
   }
-  Uninstaller uninstaller(options, folders);
+  open_log();
+  Uninstaller uninstaller(options, folders, log);
   const int code = uninstaller.run();
+  log.exit_code(code);
   if (options.second_phase) {
     send_result(options.result_pipe, code);
     wait_for_original(options.original_process);

@@ -67,6 +67,44 @@ TEST(ParseOptions, EveryFlagPairSetsItsOwnField) {
   }
 }
 
+// -Q is a flag pair like the others, but a quiet run is silent too, whatever
+// -G or -g said; -W takes the rest of the argument as the log's path.
+TEST(ParseOptions, QuietImpliesSilentAndTheLogTakesTheRest) {
+  struct Case {
+    std::vector<std::string> args;
+    bool quiet;
+    bool silent;
+    std::string log;
+  };
+  const Case cases[] = {
+      {{}, false, false, ""},
+      {{"-Q"}, true, true, ""},
+      {{"-Qx"}, true, true, ""},
+      {{"-Q", "-q"}, false, false, ""},
+      {{"-q", "-Q"}, true, true, ""},
+      {{"-Q", "-g"}, true, true, ""},
+      {{"-G", "-q"}, false, true, ""},
+      {{"-WC:\\logs\\setup log.txt"}, false, false, "C:\\logs\\setup log.txt"},
+      {{"-Wa.txt", "-W"}, false, false, ""},
+      {{"-Wa.txt", "-wb.txt", "/Wc.txt"}, false, false, "a.txt"},
+      {{"-G", "-Q", "-W" + std::string(300, 'x')}, true, true, std::string(300, 'x')},
+  };
+  const Parsed defaults({});
+  for (const Case& c : cases) {
+    const Parsed p(c.args);
+    const std::string args = c.args.empty() ? "(none)" : c.args.front() + " ... " + c.args.back();
+    EXPECT_EQ(p.s.quiet, c.quiet) << args;
+    EXPECT_EQ(p.s.silent, c.silent) << args;
+    EXPECT_EQ(p.s.log_path, c.log) << args;
+    // Nothing else moves.
+    EXPECT_EQ(p.s.rollback_on_failure, defaults.s.rollback_on_failure) << args;
+    EXPECT_EQ(p.s.overwrite_all, defaults.s.overwrite_all) << args;
+    EXPECT_EQ(p.s.install_dir, "") << args;
+    EXPECT_EQ(p.s.backup_base_dir, "") << args;
+    EXPECT_EQ(p.s.language_offset, 0) << args;
+  }
+}
+
 TEST(ParseOptions, FlagsIgnoreTrailingCharactersAndLaterOptionWins) {
   EXPECT_TRUE(Parsed({"-Gx"}).s.silent);
   EXPECT_FALSE(Parsed({"-G", "-g"}).s.silent);

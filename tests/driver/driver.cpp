@@ -165,8 +165,17 @@ ExitWatch Driver::wait_for_exit(HANDLE process, DWORD pid, DWORD timeout_ms,
     return watch;
   }
   std::vector<HWND> seen;
+  std::vector<HWND> seen_windows;
   const DWORD start = GetTickCount();
   for (;;) {
+    if (watch_windows_) {
+      for (HWND window : visible_windows(process_tree(pid))) {
+        if (std::find(seen_windows.begin(), seen_windows.end(), window) != seen_windows.end()) continue;
+        seen_windows.push_back(window);
+        watch.windows.push_back(describe_window(window));
+        log_.write("seen while waiting for exit: " + watch.windows.back());
+      }
+    }
     for (HWND window : visible_dialogs(pid)) {
       if (std::find(seen.begin(), seen.end(), window) != seen.end()) continue;
       seen.push_back(window);

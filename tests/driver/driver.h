@@ -37,6 +37,9 @@ struct ExitWatch {
   bool exited = false;
   DWORD exit_code = 0;
   std::vector<Dialog> dialogs;  // each dialog seen while waiting, in order
+  // With watch_windows: each visible top-level window of any class that the
+  // process or a process it started showed while waiting, described.
+  std::vector<std::string> windows;
 };
 
 class Driver {
@@ -50,6 +53,9 @@ class Driver {
   DWORD timeout() const { return timeout_ms_; }
   // Only windows of this process count (0: any process).
   void set_process(DWORD pid) { pid_ = pid; }
+  // wait_for_exit also looks for any visible top-level window of the process
+  // and of the processes it started, at every poll.
+  void watch_windows(bool on) { watch_windows_ = on; }
   Log& log() { return log_; }
 
   // Waits for a visible dialog with exactly this caption and reads it. On a
@@ -94,6 +100,7 @@ class Driver {
 
   DWORD timeout_ms_ = kDefaultTimeoutMs;
   DWORD pid_ = 0;
+  bool watch_windows_ = false;
   Log log_;
 };
 

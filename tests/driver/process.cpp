@@ -1,5 +1,9 @@
 #include "tests/driver/process.h"
 
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace driver {
@@ -132,6 +136,25 @@ RunResult run(const std::string& command_line, DWORD timeout_ms, const StartOpti
   }
   result.exit_code = p.exit_code().value_or(kKilledExitCode);
   return result;
+}
+
+std::vector<DWORD> process_tree(DWORD pid) {
+  std::vector<DWORD> tree = {pid};
+  const UniqueHandle all(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+  if (!all) return tree;
+  std::vector<std::pair<DWORD, DWORD>> parents;  // process, parent
+  PROCESSENTRY32 entry = {};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Process32First(all.get(), &entry); more; more = Process32Next(all.get(), &entry)) {
+    parents.emplace_back(entry.th32ProcessID, entry.th32ParentProcessID);
+  }
+  // Children of the tree found so far, until no new one turns up.
+  for (std::size_t known = 0; known < tree.size(); ++known) {
+    for (const auto& [child, parent] : parents) {
+      if (parent == tree[known] && std::find(tree.begin(), tree.end(), child) == tree.end()) tree.push_back(child);
+    }
+  }
+  return tree;
 }
 
 }  // namespace driver

@@ -7,6 +7,7 @@
 #include <initializer_list>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "tests/driver/unique_handle.h"
 
@@ -64,6 +65,10 @@ struct RunResult {
   DWORD exit_code = 0;      // kKilledExitCode when timed out
   DWORD error = 0;          // why it did not start
 };
+
+// The process and every process it started, and they in turn, that runs
+// now (the uninstaller's copy in the temporary folder, say).
+std::vector<DWORD> process_tree(DWORD pid);
 
 // Starts, waits up to timeout_ms, kills on timeout.
 RunResult run(const std::string& command_line, DWORD timeout_ms, const StartOptions& options = {});

@@ -27,6 +27,7 @@ constexpr Syntax kSyntax[] = {
     {"close", StepKind::close, "C"},
     {"gone", StepKind::gone, "C"},
     {"sleep", StepKind::sleep, "M"},
+    {"watch-windows", StepKind::watch_windows, "M"},
 };
 
 const char* keyword_of(StepKind kind) {
@@ -50,7 +51,7 @@ std::optional<DWORD> parse_number(const std::string& text, DWORD max) {
 // press and expect-text act on.
 bool names_window(StepKind kind) {
   return kind != StepKind::press && kind != StepKind::expect_text && kind != StepKind::gone &&
-         kind != StepKind::sleep;
+         kind != StepKind::sleep && kind != StepKind::watch_windows;
 }
 
 ParseResult error(const std::string& message) {
@@ -73,7 +74,8 @@ std::string step_text(const Step& step) {
     case StepKind::click: out += " " + std::to_string(step.id); break;
     case StepKind::check:
     case StepKind::expect_check: out += " " + std::to_string(step.id) + " " + std::to_string(step.state); break;
-    case StepKind::sleep: out += " " + std::to_string(step.ms); break;
+    case StepKind::sleep:
+    case StepKind::watch_windows: out += " " + std::to_string(step.ms); break;
     default: break;
   }
   return out;
@@ -100,6 +102,9 @@ const char* usage_text() {
          "  close CAPTION           close the window (system menu Close)\n"
          "  gone CAPTION            wait until no visible dialog has this caption\n"
          "  sleep MS                wait\n"
+         "  watch-windows MS        wait up to MS for the --pid process to end; fail\n"
+         "                          when it, or a process it started, shows any\n"
+         "                          visible top-level window meanwhile\n"
          "Steps naming a CAPTION wait for that window first and make it current.\n"
          "CAPTION, TEXT and ENTRY take the escapes \\\\ \\\" \\r \\n \\t \\xNN (the log\n"
          "writes texts the same way). --timeout (default 10000) bounds each wait.\n"
@@ -186,6 +191,7 @@ ParseResult parse_script(const std::vector<std::string>& args) {
       return error(keyword + ": no current window (start with box CAPTION)");
     }
     if (names_window(step.kind)) has_current = true;
+    if (step.kind == StepKind::watch_windows && script.pid == 0) return error(keyword + ": needs --pid");
     if (step.kind == StepKind::press || step.kind == StepKind::close || step.kind == StepKind::gone) {
       has_current = false;
     }
@@ -300,6 +306,16 @@ int run_script(const Script& script, Driver& driver, std::FILE* err) {
       case StepKind::sleep:
         pump_for(step.ms);
         break;
+      case StepKind::watch_windows: {
+        const UniqueHandle process(OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, script.pid));
+        if (!process) return fail(kExitFailed, "cannot open process " + std::to_string(script.pid));
+        driver.watch_windows(true);
+        const ExitWatch watch = driver.wait_for_exit(process.get(), script.pid, step.ms);
+        driver.watch_windows(false);
+        if (!watch.windows.empty()) return fail(kExitFailed, "it showed a " + watch.windows.front());
+        if (!watch.exited) return fail(kExitTimeout, "the process still runs after " + std::to_string(step.ms) + " ms");
+        break;
+      }
     }
   }
   driver.log().write("done: " + std::to_string(count) + (count == 1 ? " step" : " steps"));

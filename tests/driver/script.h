@@ -34,6 +34,7 @@ enum class StepKind {
   close,         // close CAPTION
   gone,          // gone CAPTION
   sleep,         // sleep MS
+  watch_windows, // watch-windows MS
 };
 
 struct Step {

@@ -1,5 +1,7 @@
 #include "tests/driver/window.h"
 
+#include <algorithm>
+
 #include <cstdio>
 #include <utility>
 
@@ -154,6 +156,35 @@ std::vector<HWND> visible_dialogs(DWORD pid) {
   std::pair<DWORD, std::vector<HWND>*> filter(pid, &windows);
   EnumWindows(collect_dialog, reinterpret_cast<LPARAM>(&filter));
   return windows;
+}
+
+namespace {
+
+using WindowFilter = std::pair<const std::vector<DWORD>*, std::vector<HWND>>;
+
+BOOL CALLBACK collect_window(HWND window, LPARAM param) {
+  auto& [wanted, windows] = *reinterpret_cast<WindowFilter*>(param);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  if (IsWindowVisible(window) && std::find(wanted->begin(), wanted->end(), pid) != wanted->end()) {
+    windows.push_back(window);
+  }
+  return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> visible_windows(const std::vector<DWORD>& pids) {
+  WindowFilter found(&pids, {});
+  EnumWindows(collect_window, reinterpret_cast<LPARAM>(&found));
+  return found.second;
+}
+
+std::string describe_window(HWND window) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(window, &pid);
+  return "window of class \"" + class_of(window) + "\" \"" + caption_of(window) + "\" of process " +
+         std::to_string(pid);
 }
 
 bool is_visible_dialog(HWND window) {

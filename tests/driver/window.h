@@ -49,6 +49,12 @@ bool is_visible_dialog(HWND window);
 std::string caption_of(HWND window);
 Dialog read_dialog(HWND dialog);
 // One line: caption, message and buttons, escaped.
+// Every visible top-level window of these processes, of any class: a
+// program that must show nothing shows none of them.
+std::vector<HWND> visible_windows(const std::vector<DWORD>& pids);
+// Its class, caption and process, for a log.
+std::string describe_window(HWND window);
+
 std::string describe(const Dialog& dialog);
 
 // Synchronous control access (WM_GETTEXT, WM_SETTEXT, BM_GETCHECK,

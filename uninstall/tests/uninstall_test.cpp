@@ -14,6 +14,8 @@ TEST(UninstallOptions, TakesLanguageSilenceAndTheSecondPhase) {
     Args args;
     std::int32_t language;
     bool silent;
+    bool quiet = false;
+    std::string log = "";
   };
   const Case cases[] = {
       {{"-L", "1000", "-P", "C:\\ProgramData"}, 1000, false},
@@ -22,14 +24,25 @@ TEST(UninstallOptions, TakesLanguageSilenceAndTheSecondPhase) {
       {{"-L", "7"}, 0, false},
       {{"-P", "-G"}, 0, false},  // "-G" is the value of -P here
       {{"-Gx", "/S", "-L"}, 0, false},
+      // Quiet is silent too, whatever -g says; -W takes the rest of its argument.
+      {{"-G", "-Q", "-WC:\\logs\\un install.txt"}, 0, true, true, "C:\\logs\\un install.txt"},
+      {{"-Q", "-g"}, 0, true, true},
+      {{"-Q", "-q", "-Wa.txt", "-W"}, 0, false, false, ""},
+      {{"-Qx", "-P", "-Wa.txt", "-wb.txt"}, 0, false, false, ""},  // "-Wa.txt" is the value of -P
   };
   for (const Case& c : cases) {
     const UninstallOptions o = parse_uninstall_options(c.args);
     EXPECT_EQ(o.language_offset, c.language) << c.args.size();
     EXPECT_EQ(o.silent, c.silent) << c.args.size();
+    EXPECT_EQ(o.quiet, c.quiet) << c.args.size();
+    EXPECT_EQ(o.log_path, c.log) << c.args.size();
     EXPECT_FALSE(o.second_phase);
     EXPECT_EQ(o.user_arguments, c.args);
   }
+  // The copy in the temporary folder gets the log's full path, and -P's
+  // value stays what it was.
+  EXPECT_EQ(with_log_path({"-P", "-Wx", "-G", "-Wlog.txt", "-L", "1000"}, "C:\\t\\log.txt"),
+            (Args{"-P", "-Wx", "-G", "-WC:\\t\\log.txt", "-L", "1000"}));
 
   const Args user = {"-L", "1000", "-G"};
   const UninstallOptions o = parse_uninstall_options(second_phase_arguments(12, 340, "C:\\Q\\uninst\\u.exe", user));

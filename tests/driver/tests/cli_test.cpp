@@ -133,6 +133,20 @@ TEST_F(Cli, OnlyWindowsOfTheGivenProcess) {
   EXPECT_EQ(right.exit_code, 0u) << err();
 }
 
+// A program that must show nothing: any visible window fails the step, one
+// that ends without showing any passes it.
+TEST_F(Cli, WatchWindowsReportsAnyWindowOfTheProcess) {
+  Process quiet = start_show_box({"--delay", "300", "exit", "0"});
+  EXPECT_EQ(run_testdriver({"--pid", std::to_string(quiet.pid()), "watch-windows", "10000"}, kRunTimeoutMs, output_)
+                .exit_code,
+            0u)
+      << err();
+  Process box = start_show_box({"box", "Frage", "text"});
+  const auto r = run_testdriver({"--pid", std::to_string(box.pid()), "watch-windows", "1000"}, kRunTimeoutMs, output_);
+  EXPECT_EQ(r.exit_code, static_cast<DWORD>(driver::kExitFailed));
+  EXPECT_TRUE(has(err(), "\"#32770\" \"Frage\" of process " + std::to_string(box.pid()))) << err();
+}
+
 TEST_F(Cli, FillsInADialog) {
   driver::StartOptions box_output{dir_ / "box.txt", dir_ / "box.txt"};
   Process dialog = start_show_box({"dialog"}, box_output);
