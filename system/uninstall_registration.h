@@ -23,7 +23,7 @@ constexpr const char* uninstall_root_key = "Software\\Microsoft\\Windows\\Curren
 struct UninstallEntry {
   std::string display_name;       // product_title
   std::string uninstall_command;  // quoted uninstaller path, a space, launch_args
-  std::string quiet_command;      // the same with -G: no question, only the final report
+  std::string quiet_command;      // the same with -G -Q: nothing shown, the exit code alone
   std::string display_icon;       // the game program
   std::string install_location;   // install_dir
   std::uint32_t estimated_size_kib = 0;

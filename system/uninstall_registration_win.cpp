@@ -85,7 +85,7 @@ void register_uninstall_entry(InstallerSettings& s, const ShellRegistry& registr
     UninstallEntry entry;
     entry.display_name = s.product_title;
     entry.uninstall_command = quote_argument(join_path(s.install_dir, s.uninstaller_path)) + " " + s.launch_args;
-    entry.quiet_command = entry.uninstall_command + " -G";
+    entry.quiet_command = entry.uninstall_command + " -G -Q";
     entry.display_icon = join_path(s.install_dir, s.game_exe_path);
     entry.install_location = s.install_dir;
     const std::uint64_t kib = (installed_bytes + 1023) / 1024;

@@ -238,7 +238,7 @@ TEST_F(RegistrationTest, WritesTheEntryJournalsItAndRemovesItWhole) {
   EXPECT_EQ(read_records(s.journal), Records{"APP:" + key_});
   EXPECT_EQ(value("DisplayName"), "Quasarine II");
   EXPECT_EQ(value("UninstallString"), "\"" + s.install_dir + "uninst\\uninstall.exe\" -L 0");
-  EXPECT_EQ(value("QuietUninstallString"), "\"" + s.install_dir + "uninst\\uninstall.exe\" -L 0 -G");
+  EXPECT_EQ(value("QuietUninstallString"), "\"" + s.install_dir + "uninst\\uninstall.exe\" -L 0 -G -Q");
   EXPECT_EQ(value("DisplayIcon"), s.install_dir + "exebin\\quasarine2.exe");
   EXPECT_EQ(value("InstallLocation"), s.install_dir);
   EXPECT_EQ(value("EstimatedSize"), "3");

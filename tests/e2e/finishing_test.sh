@@ -75,7 +75,7 @@ check "english: one APP record named by the folder's digest ($key)" "$?" 0
 check "english: entrykey names the same key" "$("$entrykey" --seed "$seed" Quasarine_II "$dir")" "$key"
 check "english: DisplayName" "$(reg_value "$key" DisplayName)" "Quasarine II"
 check "english: UninstallString" "$(reg_value "$key" UninstallString)" "\"$uninstaller\" -L 0 -P \"$appdata\""
-check "english: QuietUninstallString" "$(reg_value "$key" QuietUninstallString)" "\"$uninstaller\" -L 0 -P \"$appdata\" -G"
+check "english: QuietUninstallString" "$(reg_value "$key" QuietUninstallString)" "\"$uninstaller\" -L 0 -P \"$appdata\" -G -Q"
 check "english: DisplayIcon" "$(reg_value "$key" DisplayIcon)" "$game"
 check "english: InstallLocation" "$(reg_value "$key" InstallLocation)" "$dir"
 check "english: NoModify" "$(reg_value "$key" NoModify)" 0x1

@@ -116,13 +116,13 @@ class Uninstall : public ::testing::Test {
     const SetupRun r = run_setup(e2e_program(program), args);
     ASSERT_EQ(r.exit_code, 0u) << r.log;
   }
-  // The entry's command, as Add/Remove Programs runs it, with -G.
-  std::string quiet_command() const {
+  // A command of the entry, as Add/Remove Programs or a script runs it.
+  std::string entry_command(const char* value) const {
     std::string key;
     for (const std::string& line : journal_lines(read_file(installed() + "\\uninst\\log_inst.dat").value_or(""))) {
       if (line.rfind("APP:", 0) == 0) key = line.substr(4);
     }
-    return entry_value(key, "QuietUninstallString").value_or("<no entry>");
+    return entry_value(key, value).value_or("<no entry>");
   }
   void expect_report(const SetupRun& r, const char* caption, const std::string& part) {
     ASSERT_EQ(r.boxes.size(), 1u) << r.log;
@@ -152,7 +152,7 @@ TEST_F(Uninstall, RoundTripLeavesTheMachineAsItWas) {
   const std::string save = installed() + "\\data\\levels\\slot1.sav";
   ASSERT_TRUE(write_file(save, "a saved game"));
 
-  const SetupRun r = run_command(quiet_command());
+  const SetupRun r = run_command(entry_command("UninstallString") + " -G");
   EXPECT_EQ(r.exit_code, 0u) << r.log;
   expect_report(r, "Uninstall complete",
                 "These folders stay, as they hold files the installation did not create:\r\n  " + installed() +
@@ -210,7 +210,7 @@ TEST_F(Uninstall, AnUninstallStoppedMidwayIsFinishedByTheNext) {
   install("e2e_setup", {"-G", "-I"});
   {
     ScopedStop stop("FILE:#6");
-    const SetupRun stopped = run_command(quiet_command());
+    const SetupRun stopped = run_command(entry_command("QuietUninstallString"));
     EXPECT_EQ(stopped.exit_code, exit_stopped) << stopped.log;
   }
   ASSERT_TRUE(file_exists(uninstaller()));
