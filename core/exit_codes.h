@@ -8,4 +8,5 @@ enum ExitCode : int {
   exit_paths_unusable = 4,           // the chosen folders cannot be used
   exit_rolled_back = 5,              // the installation failed and was undone
   exit_failed_kept = 6,              // the installation failed and was kept
+  exit_saved_files_changed = 7,      // undone, but saved files whose bytes were changed were not put back
 };

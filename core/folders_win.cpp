@@ -18,7 +18,7 @@ bool create_one(const std::string& path, Tstring_writer* journal, WriteAhead* ah
   if (exists(path)) return false;
   std::string line(record::dir);
   line += path;
-  if (ahead) ahead->announce(line);
+  if (ahead && !ahead->announce(line)) return false;
   if (!CreateDirectoryA(path.c_str(), nullptr)) {
     const DWORD error = GetLastError();
     if (ahead) ahead->withdraw(line);

@@ -13,5 +13,6 @@ class WriteAhead;
 // CREATE_NEW with the given access. On failure the handle is empty, the
 // announcement withdrawn and the last error tells why: ERROR_FILE_EXISTS
 // when something is at path already (nothing was announced then),
-// ERROR_PATH_NOT_FOUND when its folder is missing.
+// ERROR_PATH_NOT_FOUND when its folder is missing, the record's own error
+// when the announcement could not be written (nothing is created then).
 WinHandle create_new_file(const std::string& path, unsigned long access, WriteAhead* ahead);

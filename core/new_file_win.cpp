@@ -10,7 +10,7 @@ WinHandle create_new_file(const std::string& path, unsigned long access, WriteAh
   }
   std::string line(record::file);
   line += path;
-  if (ahead) ahead->announce(line);
+  if (ahead && !ahead->announce(line)) return WinHandle();
   WinHandle file(CreateFileA(path.c_str(), access, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
     DWORD error = GetLastError();

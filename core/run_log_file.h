@@ -4,6 +4,7 @@
 // is made and survives the process being killed.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -19,11 +20,15 @@ class RunLogFile final : public LogOutput {
   // Creates the file, or empties one that is there. False, with the last
   // error set, when it cannot be written.
   bool open(const std::string& path);
+  // A line that cannot be written whole (a full disk) ends the log: the
+  // callback hears of it once, with the system's error.
+  void on_failure(std::function<void(std::uint32_t error)> notice) { notice_ = std::move(notice); }
   void write(std::string_view bytes) override;
   std::string system_message(std::uint32_t error) const override;
 
  private:
   WinHandle file_;
+  std::function<void(std::uint32_t)> notice_;
 };
 
 // The system's text for an error code (FormatMessageA), without the line

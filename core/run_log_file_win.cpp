@@ -14,6 +14,11 @@ std::string unwritable_text(bool german, const std::string& path, const std::str
                 : "The log file\r\n" + path + "\r\ncannot be written (" + error + ").\r\nThe run goes on without a log.";
 }
 
+std::string reason_of(DWORD error) {
+  const std::string message = system_error_message(error);
+  return "error " + std::to_string(error) + (message.empty() ? "" : ": " + message);
+}
+
 // Also where no console is: a debugger or a tool that collects the
 // system's debug output sees it.
 void note_on_standard_error(const std::string& text) {
@@ -35,7 +40,14 @@ bool RunLogFile::open(const std::string& path) {
 void RunLogFile::write(std::string_view bytes) {
   if (!file_) return;
   DWORD written = 0;
-  WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  if (WriteFile(file_.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+      written == bytes.size()) {
+    return;
+  }
+  DWORD error = GetLastError();
+  if (error == 0) error = ERROR_DISK_FULL;
+  file_.reset();
+  if (notice_) notice_(error);
 }
 
 std::string RunLogFile::system_message(std::uint32_t error) const { return system_error_message(error); }
@@ -51,14 +63,17 @@ std::string system_error_message(std::uint32_t error) {
 void open_run_log(RunLogFile& file, RunLog& log, const std::string& path, bool quiet, bool german,
                   const char* program) {
   if (path.empty()) return;
+  // Said the same way whether the log cannot be made or stops on the way.
+  const auto notice = [path, quiet, german, program](DWORD error) {
+    const std::string reason = reason_of(error);
+    note_on_standard_error(std::string(program) + ": the log file " + path + " cannot be written (" + reason +
+                           "); the run goes on without a log.\r\n");
+    if (!quiet) show_message_text(log_caption, unwritable_text(german, path, reason), MB_OK | MB_ICONWARNING);
+  };
   if (file.open(path)) {
+    file.on_failure(notice);
     log.attach(&file);
     return;
   }
-  const DWORD error = GetLastError();
-  const std::string message = system_error_message(error);
-  const std::string reason = "error " + std::to_string(error) + (message.empty() ? "" : ": " + message);
-  note_on_standard_error(std::string(program) + ": the log file " + path + " cannot be written (" + reason +
-                         "); the run goes on without a log.\r\n");
-  if (!quiet) show_message_text(log_caption, unwritable_text(german, path, reason), MB_OK | MB_ICONWARNING);
+  notice(GetLastError());
 }

@@ -3,6 +3,7 @@
 // The run sequence owns it and hands it to the steps that need it.
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -34,11 +35,14 @@ struct BackupStatistics {
 };
 
 // One file or folder this run moved into the backup folder: where it was,
-// where it went, and the attributes it had (0: not known).
+// where it went, the attributes it had (0: not known), and the SHA-256 of its
+// bytes taken before the move, as 64 hexadecimal digits (empty for an empty
+// folder). It goes back only while its bytes still have that digest.
 struct SavedItem {
   std::string original;
   std::string saved;
   std::uint32_t attributes = 0;
+  std::string digest;
 };
 
 // What this run did in the backup folder, so that clean-up and rollback act on
@@ -48,9 +52,12 @@ struct BackupState {
   // backup folder itself, folders below it.
   std::vector<std::string> created_dirs;
   std::vector<SavedItem> items;            // what it moved there, in order
+  // Shortcuts this run put its own in place of: path -> the bytes they had.
+  std::map<std::string, std::string> links_replaced;
 };
 
 class RunRecordSink;
+class SavedFiles;
 
 struct InstallerSettings {
   // Target paths. install_dir ends with "\" when the install step runs; an
@@ -117,6 +124,8 @@ struct InstallerSettings {
   ProgressSink* progress = nullptr;
   // The stopped-run record of the install step, while it is open (not owned).
   RunRecordSink* run_record = nullptr;
+  // The files this run saved, held open until it ends (not owned).
+  SavedFiles* saved_files = nullptr;
 
   bool german() const { return language_offset == language_german; }
 };

@@ -14,8 +14,10 @@
 class WriteAhead {
  public:
   // Returns once the line is in the file: it survives the process being
-  // killed right after (a power loss may still lose it).
-  virtual void announce(std::string_view line) = 0;
+  // killed right after (a power loss may still lose it). False when it could
+  // not be written (a full disk): the change must then not be made, since
+  // nothing would undo it; the last error says why.
+  [[nodiscard]] virtual bool announce(std::string_view line) = 0;
   // The change announced by this line did not happen after all (the place
   // was taken in the meantime, or the call failed).
   virtual void withdraw(std::string_view line) = 0;

@@ -6,11 +6,12 @@
 // empty and this run made it.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
-#include "engine/rollback.h"
-
 #include "core/settings.h"
+
+class SavedFiles;
 
 enum class BackupChoice : std::int32_t {
   delete_files = 1,
@@ -35,14 +36,15 @@ enum class CleanupResult {
 // record; the deletion itself is left to delete_saved_files, so that a run
 // stopped before its journal file is written can still be undone.
 // after_rollback: the question offers no Cancel, and a silent run keeps what
-// could not be restored instead of deleting it.
-CleanupResult finish_backups(InstallerSettings& settings, bool after_rollback,
-                             const RemoveRegistration& remove_registration);
+// could not be restored instead of deleting it. roll_back rolls the run back
+// when the user chooses to; held: the saved files this run holds open.
+CleanupResult finish_backups(InstallerSettings& settings, bool after_rollback, const std::function<void()>& roll_back,
+                             SavedFiles* held);
 
-// Deletes the saved items (read-only ones too; links are removed, never
-// entered), the folders this run made below the backup folder, and the
-// backup folder when this run made it, each only once empty.
-void delete_saved_files(const BackupState& backup);
+// Lets go of the saved files and deletes them (read-only ones too; links are
+// removed, never entered), the folders this run made below the backup
+// folder, and the backup folder when this run made it, each only once empty.
+void delete_saved_files(const BackupState& backup, SavedFiles* held);
 
 // Removes the folders of the backup that hold nothing (silently).
 void remove_empty_backup_folders(const BackupState& backup);

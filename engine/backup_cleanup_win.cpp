@@ -2,9 +2,11 @@
 
 #include <windows.h>
 
+#include "core/journal.h"
 #include "core/message_box.h"
 #include "core/settings.h"
-#include "core/journal.h"
+#include "engine/rollback.h"
+#include "engine/saved_files.h"
 #include "engine/tree_removal.h"
 
 namespace {
@@ -31,17 +33,17 @@ void remove_empty_backup_folders(const BackupState& backup) {
   for (auto d = backup.created_dirs.rbegin(); d != backup.created_dirs.rend(); ++d) remove_folder(*d);
 }
 
-CleanupResult finish_backups(InstallerSettings& settings, bool after_rollback,
-                             const RemoveRegistration& remove_registration) {
+CleanupResult finish_backups(InstallerSettings& settings, bool after_rollback, const std::function<void()>& roll_back,
+                             SavedFiles* held) {
   if (saved_items_present(settings.backup).empty()) {
     remove_empty_backup_folders(settings.backup);
     return CleanupResult::go_on;
   }
   switch (choose(settings, after_rollback)) {
     case BackupChoice::roll_back:
-      rollback(settings, remove_registration);
+      roll_back();
       // Asked again, now without Cancel, when saved files could not go back.
-      finish_backups(settings, true, remove_registration);
+      finish_backups(settings, true, roll_back, held);
       return CleanupResult::rolled_back;
     case BackupChoice::keep:
       add_record(settings.journal, record::backup_dir, settings.backup_dir);
@@ -50,13 +52,14 @@ CleanupResult finish_backups(InstallerSettings& settings, bool after_rollback,
       break;
   }
   if (after_rollback) {
-    delete_saved_files(settings.backup);
+    delete_saved_files(settings.backup, held);
     return CleanupResult::go_on;
   }
   return CleanupResult::go_on_then_delete;
 }
 
-void delete_saved_files(const BackupState& backup) {
+void delete_saved_files(const BackupState& backup, SavedFiles* held) {
+  if (held) held->release();
   // A saved folder was empty when it was moved: it goes only while it still is.
   for (auto item = backup.items.rbegin(); item != backup.items.rend(); ++item) {
     delete_file_or_empty_folder(item->saved);

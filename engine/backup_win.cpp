@@ -9,6 +9,7 @@
 #include "engine/backup_name.h"
 #include "core/journal.h"
 #include "engine/run_record.h"
+#include "engine/saved_files.h"
 #include "engine/temp_folder.h"
 
 namespace {
@@ -66,7 +67,10 @@ bool make_backup_folder(InstallerSettings& settings) { return make_backup_folder
 
 bool make_backup_folder(InstallerSettings& settings, std::uint32_t seed) {
   if (!choose_backup_folder(settings, seed)) return false;
-  if (settings.run_record) settings.run_record->announce(std::string(run_record::backup) + settings.backup_dir);
+  if (settings.run_record && !settings.run_record->announce(std::string(run_record::backup) + settings.backup_dir)) {
+    settings.backup_dir.clear();
+    return false;
+  }
   return true;
 }
 
@@ -84,25 +88,18 @@ bool backup_file(const std::string& destination, const std::string& name, Instal
   }
 
   make_folders(parent_dir(target), settings);
-  const SavedItem item{source, target, attributes};
-  // Announced before the move: a run stopped right after it still knows
-  // where the file went.
-  const std::string line = run_record::save_line(item);
-  if (settings.run_record) settings.run_record->announce(line);
-  SetFileAttributesA(source.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY});
-  // A backup folder that is the installation folder (-p) makes the target
-  // the source itself: that move "succeeds" and the file stays, and writing
-  // the new one would then destroy the only copy. Saved means gone from here.
-  const bool moved =
-      MoveFileA(source.c_str(), target.c_str()) && GetFileAttributesA(source.c_str()) == INVALID_FILE_ATTRIBUTES;
-  if (moved) {
-    SetFileAttributesA(target.c_str(), attributes);
+  SavedItem item{source, target, attributes, {}};
+  // Moved through a handle held shut until the run ends, its digest taken
+  // and the move announced first (engine/saved_files.h). A backup folder
+  // that is the installation folder (-p) would make the target the source
+  // itself: saved means gone from here.
+  SavedFiles own;
+  SavedFiles& held = settings.saved_files ? *settings.saved_files : own;
+  if (held.save(item, settings.run_record)) {
     ++settings.backups.saved;
     settings.backup.items.push_back(item);
     return true;
   }
-  SetFileAttributesA(source.c_str(), attributes);
-  if (settings.run_record) settings.run_record->withdraw(line);
   ++settings.backups.not_saved;
   return false;
 }

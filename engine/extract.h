@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "payload/fileset.h"
 #include "payload/fileset_sums.h"
@@ -28,8 +29,11 @@ struct InstallerSettings;
 // is made. Folder entries are created with their missing parents; one whose name
 // would leave the folder counts a failure, one whose path would be too long
 // is skipped (its files then fail).
+// A change the run's record cannot announce is not made: the walk ends
+// there. written, when given, gets the index of every file entry written
+// whole (and, with verify, read back as packed).
 std::int32_t install_fileset(const FilesetView& fileset, const FilesetSums& sums, const std::string& install_dir,
-                             bool verify, InstallerSettings& settings);
+                             bool verify, InstallerSettings& settings, std::vector<std::int32_t>* written = nullptr);
 
 // Called before each file's contents are written; tells the settings'
 // progress sink, when the run has one, how far the payload's data got.

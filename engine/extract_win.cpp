@@ -41,16 +41,18 @@ constexpr std::uint32_t read_back_chunk = 1 << 20;
 class Extraction {
  public:
   Extraction(const FilesetView& fileset, const FilesetSums& sums, const std::string& destination, bool verify,
-             InstallerSettings& settings)
-      : fileset_(fileset), sums_(sums), destination_(destination), verify_(verify), s_(settings) {}
+             InstallerSettings& settings, std::vector<std::int32_t>* written)
+      : fileset_(fileset), sums_(sums), destination_(destination), verify_(verify), s_(settings), written_(written) {}
 
   std::int32_t run() {
     for_each_entry(fileset_, [this](const Tpayload_entry& entry) {
       if (entry.kind == EntryKind::folder) {
         folder_entry(entry);
-        return true;
+      } else if (!file_entry(entry)) {
+        return false;
       }
-      return file_entry(entry);
+      // Nothing is made that the record could not announce first.
+      return !record_failed();
     });
     return failures_;
   }
@@ -90,9 +92,12 @@ class Extraction {
       finished("wrote " + target.path + ", but it does not read back as the maker packed it");
     } else {
       finished("wrote " + target.path + " (" + std::to_string(entry.size) + " bytes)");
+      if (written_) written_->push_back(entry.index);
     }
     return true;
   }
+
+  bool record_failed() const { return s_.run_record && s_.run_record->failed(); }
 
   void folder_entry(const Tpayload_entry& entry) {
     const EntryPath target = entry_path(destination_, entry.name, record::dir);
@@ -167,6 +172,7 @@ class Extraction {
   const std::string& destination_;
   const bool verify_;
   InstallerSettings& s_;
+  std::vector<std::int32_t>* written_;
   std::int32_t failures_ = 0;
   std::string in_the_way_;
   DWORD in_the_way_error_ = 0;
@@ -178,8 +184,8 @@ class Extraction {
 }  // namespace
 
 std::int32_t install_fileset(const FilesetView& fileset, const FilesetSums& sums, const std::string& install_dir,
-                             bool verify, InstallerSettings& settings) {
-  return Extraction(fileset, sums, install_dir, verify, settings).run();
+                             bool verify, InstallerSettings& settings, std::vector<std::int32_t>* written) {
+  return Extraction(fileset, sums, install_dir, verify, settings, written).run();
 }
 
 void progress_hook(InstallerSettings& settings, std::int32_t, std::int32_t, std::int32_t, const std::string&,

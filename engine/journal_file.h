@@ -3,6 +3,8 @@
 // line ending CR LF, no header. A run appends to an existing file at the same
 // path. The game's uninstaller reads it.
 
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +17,9 @@ constexpr const char* journal_file_name = "log_inst.dat";
 // uninstaller (uninstaller_path is relative to that folder, with or without
 // a leading "\"), for example "uninst\log_inst.dat".
 std::string journal_file_relative_path(std::string_view uninstaller_path);
+// The backup list beside it (engine/backup_list.h), for example
+// "uninst\log_backup.dat".
+std::string backup_list_relative_path(std::string_view uninstaller_path);
 
 // Whether the file's folder may be made: not when the folder was just
 // removed by a rollback, which must not bring it back.
@@ -27,5 +32,11 @@ enum class JournalFolder { make, existing_only };
 // new one removed again. A path whose record would not fit is refused:
 // nothing is created or journaled. With ahead, the folders, a new file and
 // the length of an earlier one are announced before they change.
+//
+// backup_list, when given, makes this run's lines of the backup list beside
+// the file (engine/backup_list.h) from where the run's records will end in
+// the file; they are appended first and journaled as a file of the run, and
+// taken back again when the journal cannot be written.
+using BackupListLines = std::function<std::string(std::uint64_t journal_end)>;
 bool write_journal_file(Tstring_writer& journal, const std::string& path, WriteAhead* ahead = nullptr,
-                        JournalFolder folder = JournalFolder::make);
+                        JournalFolder folder = JournalFolder::make, const BackupListLines& backup_list = {});

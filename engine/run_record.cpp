@@ -1,46 +1,13 @@
 #include "engine/run_record.h"
 
-#include <cstdlib>
-
+#include "core/hex.h"
+#include "core/journal.h"
 #include "core/name_case.h"
 #include "core/options.h"
 #include "core/paths.h"
-#include "core/journal.h"
 #include "payload/xxh3.h"
 
 namespace {
-
-constexpr char hex_digits[] = "0123456789ABCDEF";
-
-std::string to_hex(std::string_view bytes) {
-  std::string hex;
-  hex.reserve(bytes.size() * 2);
-  for (const char c : bytes) {
-    const auto b = static_cast<unsigned char>(c);
-    hex += hex_digits[b >> 4];
-    hex += hex_digits[b & 15];
-  }
-  return hex;
-}
-
-int hex_value(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-// False for anything that is not pairs of upper-case hexadecimal digits.
-bool from_hex(std::string_view hex, std::string& bytes) {
-  if (hex.size() % 2) return false;
-  bytes.clear();
-  for (std::size_t i = 0; i < hex.size(); i += 2) {
-    const int high = hex_value(hex[i]);
-    const int low = hex_value(hex[i + 1]);
-    if (high < 0 || low < 0) return false;
-    bytes += static_cast<char>(high * 16 + low);
-  }
-  return true;
-}
 
 // Splits at the last n separators: paths and key names hold no "|", values'
 // names may, so the fixed fields are taken from the end.
@@ -56,11 +23,15 @@ bool split_tail(std::string_view line, int n, std::vector<std::string_view>& par
   return true;
 }
 
+struct Lines {
+  std::vector<std::string_view> announced;  // withdrawn ones taken out with the line that withdrew them
+};
 
-// The complete lines, with every withdrawn announcement taken out together
-// with the line that withdrew it.
-std::vector<std::string_view> announced_lines(std::string_view bytes) {
-  std::vector<std::string_view> lines;
+// The complete lines. A line holding a zero byte is the mark a resumed
+// record starts with (or a line a power loss cut that it ended): not read.
+Lines announced_lines(std::string_view bytes) {
+  Lines out;
+  std::vector<std::string_view>& lines = out.announced;
   std::size_t start = 0;
   for (;;) {
     const std::size_t end = bytes.find("\r\n", start);
@@ -80,39 +51,96 @@ std::vector<std::string_view> announced_lines(std::string_view bytes) {
     }
     lines.push_back(line);
   }
-  return lines;
+  return out;
 }
 
-void parse_app_value(std::string_view rest, StoppedRun& run) {
+bool is_digest(std::string_view text) { return text.empty() || (text.size() == 64 && from_hex(text)); }
+
+bool parse_app_value(std::string_view rest, StoppedRun& run) {
   std::vector<std::string_view> parts;
-  EntryValue value;
   // key "|" name "|" type "|" hex: a key name holds no "|", a value's name may.
   std::uint64_t type = 0;
-  if (!split_tail(rest, 2, parts) || !from_hex(parts[2], value.data) || !parse_decimal(parts[1], type)) return;
+  if (!split_tail(rest, 2, parts) || !parse_decimal(parts[1], type) || type > 0xFFFFFFFFu) return false;
+  std::optional<std::string> data = from_hex(parts[2]);
   const std::string_view key_and_name = parts[0];
   const std::size_t bar = key_and_name.find(run_record::separator);
-  if (bar == std::string_view::npos) return;
+  if (!data || bar == std::string_view::npos) return false;
+  EntryValue value;
   value.name = std::string(key_and_name.substr(bar + 1));
   value.type = static_cast<std::uint32_t>(type);
+  value.data = std::move(*data);
   run.entries_before[std::string(key_and_name.substr(0, bar))].push_back(std::move(value));
+  return true;
+}
+
+// One line into the run; false for a line the setup does not write.
+bool parse_line(std::string_view line, StoppedRun& run) {
+  std::vector<std::string_view> parts;
+  std::uint64_t number = 0;
+  if (line.find_first_of("\r\n") != std::string_view::npos) {
+    return false;  // a line break of another form: no run writes one
+  } else if (has_prefix(line, record::dir) || has_prefix(line, record::file) || has_prefix(line, record::app)) {
+    run.records.emplace_back(line);
+  } else if (has_prefix(line, run_record::menu)) {
+    run.menu_dirs.emplace_back(line.substr(run_record::menu.size()));
+  } else if (has_prefix(line, run_record::backup)) {
+    run.backup_dir = std::string(line.substr(run_record::backup.size()));
+  } else if (has_prefix(line, run_record::save)) {
+    if (!split_tail(line.substr(run_record::save.size()), 3, parts) || !parse_decimal(parts[2], number) ||
+        number > 0xFFFFFFFFu || !is_digest(parts[3])) {
+      return false;
+    }
+    run.saved.push_back({std::string(parts[0]), std::string(parts[1]), static_cast<std::uint32_t>(number),
+                         std::string(parts[3])});
+  } else if (has_prefix(line, run_record::link_was)) {
+    std::optional<std::string> link;
+    if (!split_tail(line.substr(run_record::link_was.size()), 1, parts) || !(link = from_hex(parts[1]))) return false;
+    run.links_before.emplace(std::string(parts[0]), std::move(*link));
+  } else if (has_prefix(line, run_record::app_was)) {
+    run.entries_before[std::string(line.substr(run_record::app_was.size()))];
+  } else if (has_prefix(line, run_record::app_value)) {
+    return parse_app_value(line.substr(run_record::app_value.size()), run);
+  } else if (has_prefix(line, run_record::journal_was)) {
+    if (!split_tail(line.substr(run_record::journal_was.size()), 1, parts) || !parse_decimal(parts[1], number)) {
+      return false;
+    }
+    run.journals_before.emplace(std::string(parts[0]), number);
+  } else if (line == run_record::done) {
+    run.done = true;
+  } else {
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
 
-std::string run_record_path(const std::string& temp, const std::string& install_dir) {
+std::string run_record_name(const std::string& install_dir) {
   std::string folder = fold_name_case(install_dir);
   strip_trailing_backslash(folder);
   folder += '\\';
   const std::uint64_t sum = xxh3_64(folder.data(), folder.size());
-  std::string name = "Installer_unfinished_";
-  for (int shift = 60; shift >= 0; shift -= 4) name += hex_digits[(sum >> shift) & 15];
-  return join_path(temp, name + ".dat");
+  std::string digits;
+  for (int shift = 56; shift >= 0; shift -= 8) digits += static_cast<char>((sum >> shift) & 0xFF);
+  return "Installer_unfinished_" + to_hex(digits) + ".dat";
+}
+
+std::vector<std::string> run_record_folders(const std::string& install_dir) {
+  std::vector<std::string> folders;
+  std::string folder = install_dir;
+  strip_trailing_backslash(folder);
+  for (folder = parent_dir(folder); !folder.empty(); folder = parent_dir(folder)) folders.push_back(folder);
+  // A drive's root: "C:" as parent_dir leaves it, named as the root.
+  if (install_dir.size() >= 3 && install_dir[1] == ':' && install_dir[2] == '\\') {
+    folders.push_back(install_dir.substr(0, 3));
+  }
+  return folders;
 }
 
 std::string run_record::save_line(const SavedItem& item) {
   std::string line(save);
   line.append(item.original).append(1, separator).append(item.saved);
-  line.append(1, separator).append(std::to_string(item.attributes));
+  line.append(1, separator).append(std::to_string(item.attributes)).append(1, separator).append(item.digest);
   return line;
 }
 
@@ -138,36 +166,8 @@ std::string run_record::journal_was_line(std::string_view path, std::uint64_t le
 
 StoppedRun parse_run_record(std::string_view bytes) {
   StoppedRun run;
-  for (const std::string_view line : announced_lines(bytes)) {
-    std::vector<std::string_view> parts;
-    if (has_prefix(line, record::dir) || has_prefix(line, record::file) || has_prefix(line, record::app)) {
-      run.records.emplace_back(line);
-    } else if (has_prefix(line, run_record::backup)) {
-      run.backup_dir = std::string(line.substr(run_record::backup.size()));
-    } else if (has_prefix(line, run_record::save)) {
-      std::uint64_t attributes = 0;
-      if (split_tail(line.substr(run_record::save.size()), 2, parts) && parse_decimal(parts[2], attributes) &&
-          attributes <= 0xFFFFFFFFu) {
-        run.backup.items.push_back(
-            {std::string(parts[0]), std::string(parts[1]), static_cast<std::uint32_t>(attributes)});
-      }
-    } else if (has_prefix(line, run_record::link_was)) {
-      std::string link;
-      if (split_tail(line.substr(run_record::link_was.size()), 1, parts) && from_hex(parts[1], link)) {
-        run.links_before.emplace(std::string(parts[0]), std::move(link));
-      }
-    } else if (has_prefix(line, run_record::app_was)) {
-      run.entries_before[std::string(line.substr(run_record::app_was.size()))];
-    } else if (has_prefix(line, run_record::app_value)) {
-      parse_app_value(line.substr(run_record::app_value.size()), run);
-    } else if (has_prefix(line, run_record::journal_was)) {
-      std::uint64_t length = 0;
-      if (split_tail(line.substr(run_record::journal_was.size()), 1, parts) && parse_decimal(parts[1], length)) {
-        run.journals_before.emplace(std::string(parts[0]), length);
-      }
-    } else if (line == run_record::done) {
-      run.done = true;
-    }
+  for (const std::string_view line : announced_lines(bytes).announced) {
+    if (!parse_line(line, run)) run.unreadable.emplace_back(line);
   }
   // The folders made for the backup are the backup's, as in a running
   // installation: removed once its saved files are gone, never left as the
@@ -178,7 +178,7 @@ StoppedRun parse_run_record(std::string_view bytes) {
       const std::string_view folder = std::string_view(r).substr(record::dir.size());
       if (has_prefix(r, record::dir) &&
           (is_same_or_below(folder, run.backup_dir) || is_same_or_below(run.backup_dir, folder))) {
-        run.backup.created_dirs.emplace_back(folder);
+        run.backup_dirs_made.emplace_back(folder);
       } else {
         records.push_back(std::move(r));
       }

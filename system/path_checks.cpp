@@ -33,6 +33,10 @@ FolderForm folder_form(std::string_view folder) {
 
 bool base_folder_usable(std::string_view base) { return folder_form(base) == FolderForm::usable; }
 
+bool backup_base_usable(std::string_view folder) {
+  return folder.empty() || folder_form(folder) == FolderForm::usable;
+}
+
 std::string journal_file_path(const InstallerSettings& s) {
   return join_path(s.install_dir, journal_file_relative_path(s.uninstaller_path));
 }

@@ -43,6 +43,11 @@ FolderForm folder_form(std::string_view folder);
 // relative to the drive's current folder, not the drive's root.
 bool base_folder_usable(std::string_view base);
 
+// A folder for replaced files ("-p"): none, or a folder name of the same
+// form as a usable installation folder (folder_form): absolute, no network
+// path, device name, forbidden character or trailing dot or blank.
+bool backup_base_usable(std::string_view folder);
+
 // The journal file's path: next to the uninstaller below install_dir.
 std::string journal_file_path(const InstallerSettings& settings);
 
@@ -91,9 +96,9 @@ ExistingInstallation existing_installation(const InstallerSettings& settings);
 // discards it again.
 bool probe_write(Tstring_writer& journal, const std::string& folder, RunRecordSink* record = nullptr);
 
-// The folder for replaced files ("-p") is not the installation folder and
-// does not lie inside it: moving a file there would move it within the
-// installation. True when no such folder is given.
+// The folder for replaced files ("-p") is not the installation folder, does
+// not lie inside it and does not hold it: moving a file there would move it
+// within the installation. True when no such folder is given.
 bool backup_folder_apart(const InstallerSettings& settings);
 
 // install_paths_fit, then the write probe in the installation folder.

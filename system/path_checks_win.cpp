@@ -91,7 +91,10 @@ ExistingInstallation existing_installation(const InstallerSettings& s) {
 }
 
 bool backup_folder_apart(const InstallerSettings& s) {
-  return s.backup_base_dir.empty() || !is_same_or_below(full_path(s.backup_base_dir), full_path(s.install_dir));
+  if (s.backup_base_dir.empty()) return true;
+  const std::string backup = full_path(s.backup_base_dir);
+  const std::string install = full_path(s.install_dir);
+  return !is_same_or_below(backup, install) && !is_same_or_below(install, backup);
 }
 
 bool install_dir_usable(InstallerSettings& s, std::string_view folder_name) {

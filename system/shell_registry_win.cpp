@@ -1,6 +1,6 @@
 #include "system/shell_registry.h"
 
-#include "system/entry_point_win.h"
+#include "core/entry_point_win.h"
 
 bool ShellRegistry::shell_get_value(HKEY root, const char* sub_key, const char* value, DWORD* type, void* data,
                                     DWORD* size) const {

@@ -30,3 +30,8 @@ bool create_shortcut(InstallerSettings& settings, const std::string& folder, con
 // installation folder. A link that cannot be made is skipped without a word;
 // the others are still made.
 void create_all_shortcuts(InstallerSettings& settings);
+
+// Whether the shell link file at link leads to something below folder. A
+// file that does not read as a link counts as leading there: the
+// installation that made it may have been stopped while saving it.
+bool link_leads_into(const std::string& link, const std::string& folder);

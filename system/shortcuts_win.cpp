@@ -10,6 +10,8 @@
 #include "core/paths.h"
 #include "core/settings.h"
 #include "core/journal.h"
+#include "core/progress_sink.h"
+#include "engine/overwrite.h"
 #include "engine/run_record.h"
 #include "system/com_ptr.h"
 #include "system/launch_args.h"
@@ -36,6 +38,27 @@ std::optional<std::string> read_whole_file(const std::string& path) {
   CloseHandle(file);
   if (!ok) return std::nullopt;
   return bytes;
+}
+
+// Whether the file at a link's place may be replaced: never a folder, and a
+// file only as the overwrite policy allows (without -O a silent run keeps
+// it). What is kept is said to the run's log.
+bool may_replace_link(InstallerSettings& settings, const std::string& link_file, DWORD attributes) {
+  std::string kept;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    kept = "a folder is in its place";
+  } else {
+    switch (decide_overwrite(settings.overwrite_all, settings.silent)) {
+      case OverwriteDecision::replace: return true;
+      case OverwriteDecision::refuse: kept = "a file is in its place, and -O was not given"; break;
+      case OverwriteDecision::ask:
+        if (ask_overwrite(link_file, settings)) return true;
+        kept = "a file is in its place, and the user kept it";
+        break;
+    }
+  }
+  if (settings.progress) settings.progress->file_finished("shortcut not made: " + link_file + " (" + kept + ")");
+  return false;
 }
 
 }  // namespace
@@ -65,17 +88,24 @@ bool create_shortcut(InstallerSettings& settings, const std::string& folder, con
   const std::string link_file = join_path(folder, title) + ".lnk";
   if (!record_fits(record::file, link_file)) return false;
   force_dirs_journaled(parent_dir(link_file), settings.journal, settings.run_record);
-  // A link of an earlier installation is replaced by the save. The run's
-  // record keeps it first, so that undoing a stopped run puts it back; one
-  // that cannot be read is left as it is. A new link is announced there.
+  // Whatever is at the link's place already (a link of an earlier
+  // installation, the user's own) is replaced only as a file of the payload
+  // would be, and its bytes are kept: in the run's record first, so that
+  // undoing a stopped run puts it back, and for the backup list, so that the
+  // uninstall does. A new link is announced there.
   std::string announced;
-  if (GetFileAttributesA(link_file.c_str()) != INVALID_FILE_ATTRIBUTES) {
-    const std::optional<std::string> earlier = read_whole_file(link_file);
+  std::optional<std::string> earlier;
+  const DWORD existing = GetFileAttributesA(link_file.c_str());
+  if (existing != INVALID_FILE_ATTRIBUTES) {
+    if (!may_replace_link(settings, link_file, existing)) return false;
+    earlier = read_whole_file(link_file);
     if (!earlier) return false;
-    if (settings.run_record) settings.run_record->announce(run_record::link_was_line(link_file, *earlier));
+    if (settings.run_record && !settings.run_record->announce(run_record::link_was_line(link_file, *earlier))) {
+      return false;
+    }
   } else {
     announced = std::string(record::file) + link_file;
-    if (settings.run_record) settings.run_record->announce(announced);
+    if (settings.run_record && !settings.run_record->announce(announced)) return false;
   }
   if (!write_shell_link(to_wide(link_file), target, settings.launch_args, working_dir, description, target, 0)) {
     if (!announced.empty() && settings.run_record && GetFileAttributesA(link_file.c_str()) == INVALID_FILE_ATTRIBUTES) {
@@ -83,6 +113,7 @@ bool create_shortcut(InstallerSettings& settings, const std::string& folder, con
     }
     return false;
   }
+  if (earlier) settings.backup.links_replaced.emplace(link_file, std::move(*earlier));
   add_record(settings.journal, record::file, link_file);
   return true;
 }
@@ -100,4 +131,17 @@ void create_all_shortcuts(InstallerSettings& s) {
   }
   create_shortcut(s, s.install_dir, s.product_title, game, work, s.game_comment);
   create_shortcut(s, s.install_dir, s.uninstall_title, uninstaller, work, s.uninstall_comment);
+}
+
+bool link_leads_into(const std::string& link, const std::string& folder) {
+  ComPtr<IShellLinkA> shell_link;
+  if (CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, shell_link.put()) != S_OK) {
+    return true;
+  }
+  ComPtr<IPersistFile> file;
+  if (shell_link->QueryInterface(IID_IPersistFile, file.put()) != S_OK) return true;
+  if (file->Load(to_wide(link).c_str(), STGM_READ) != S_OK) return true;
+  char target[MAX_PATH * 2] = {};
+  if (shell_link->GetPath(target, sizeof target, nullptr, SLGP_RAWPATH) != S_OK || target[0] == '\0') return true;
+  return is_same_or_below(target, folder);
 }

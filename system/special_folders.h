@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 struct FolderTable;
 struct InstallerSettings;
@@ -42,6 +43,11 @@ void discover_special_folders(InstallerSettings& settings, const ShellFolderSour
 
 // The same with the real shell32.dll and environment (special_folders_win.cpp).
 void discover_special_folders(InstallerSettings& settings);
+
+// Every other folder the shell names that exists (start-up folders, the
+// other profile and system folders): never removed by an undo, whatever a
+// record says (engine/places.h).
+std::vector<std::string> other_shell_folders();
 
 // Only the folder table, for the uninstaller; failed is set as above.
 FolderTable discover_folder_table(bool& failed);

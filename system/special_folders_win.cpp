@@ -7,7 +7,7 @@
 
 #include "core/settings.h"
 #include "core/environment.h"
-#include "system/entry_point_win.h"
+#include "core/entry_point_win.h"
 
 using TIUAA = BOOL(WINAPI*)();
 using TSHGSFP = BOOL(WINAPI*)(HWND owner, LPSTR path, int csidl, BOOL create);
@@ -58,4 +58,21 @@ FolderTable discover_folder_table(bool& failed) {
   discover_special_folders(discovered);
   failed = discovered.folder_discovery_failed;
   return discovered.folders;
+}
+
+std::vector<std::string> other_shell_folders() {
+  // Start-up, send-to, templates, favourites, recent, music, pictures,
+  // videos, fonts, the profile, local data, the system and program folders
+  // of both views, the all-users desktop, documents, tools and templates.
+  static constexpr int ids[] = {0x06, 0x07, 0x08, 0x09, 0x0D, 0x0E, 0x10, 0x13, 0x14, 0x15, 0x18, 0x19, 0x1C, 0x1F,
+                                0x20, 0x21, 0x22, 0x25, 0x27, 0x28, 0x29, 0x2A, 0x2B, 0x2C, 0x2D, 0x2E, 0x2F, 0x30,
+                                0x35, 0x36, 0x37};
+  std::vector<std::string> folders;
+  const LoadedLibrary shell("shell32.dll");
+  const auto get_path = find_entry_point<TSHGSFP>(shell.get(), "SHGetSpecialFolderPathA");
+  if (!get_path) return folders;
+  for (const int id : ids) {
+    if (auto path = special_folder_path(get_path, id); path && !path->empty()) folders.push_back(*path);
+  }
+  return folders;
 }

@@ -10,6 +10,7 @@
 // view.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -47,13 +48,6 @@ bool remove_uninstall_key(const ShellRegistry& registry, const std::string& key_
 // written only in part. True when the key is gone (also when it never was).
 bool take_back_uninstall_key(const ShellRegistry& registry, const std::string& key_name);
 
-// The step at the end of an installation that stays. Nothing with -R. With
-// -C the entry is written and "APP:" journaled when it was written; with -c
-// nothing is written and "APP:" is journaled all the same, as the uninstaller
-// expects. installed_bytes gives EstimatedSize.
-void register_uninstall_entry(InstallerSettings& settings, const ShellRegistry& registry, Tchecksum& checksum,
-                              std::uint64_t installed_bytes);
-
 // An entry's values as they were before this run wrote it, so that a rollback
 // can put an earlier installation's entry back instead of deleting it.
 struct RegistryValue {
@@ -66,6 +60,15 @@ struct UninstallKeySnapshot {
   bool existed = false;
   std::vector<RegistryValue> values;
 };
+
+// The step at the end of an installation that stays. Nothing with -R. With
+// -C the entry is written and "APP:" journaled when it was written; with -c
+// nothing is written and "APP:" is journaled all the same, as the uninstaller
+// expects. installed_bytes gives EstimatedSize. Nothing is written when the
+// run's record cannot announce it. Returns the entry as it was before, when
+// this run wrote one, so that the caller can put it back.
+std::optional<UninstallKeySnapshot> register_uninstall_entry(InstallerSettings& settings, const ShellRegistry& registry,
+                                                             Tchecksum& checksum, std::uint64_t installed_bytes);
 UninstallKeySnapshot snapshot_uninstall_key(const std::string& key_name);
 // Puts the key back as snapshotted: removed when it did not exist, else
 // emptied of values and refilled. True when that worked.

@@ -77,10 +77,11 @@ bool take_back_uninstall_key(const ShellRegistry& registry, const std::string& k
   return registry.shell_delete_key(HKEY_LOCAL_MACHINE, key.c_str());
 }
 
-void register_uninstall_entry(InstallerSettings& s, const ShellRegistry& registry, Tchecksum& checksum,
-                              std::uint64_t installed_bytes) {
+std::optional<UninstallKeySnapshot> register_uninstall_entry(InstallerSettings& s, const ShellRegistry& registry,
+                                                             Tchecksum& checksum, std::uint64_t installed_bytes) {
   const std::string key_name = uninstall_key_name(checksum, s.product_folder, s.install_dir);
-  if (s.no_registry) return;
+  if (s.no_registry) return std::nullopt;
+  std::optional<UninstallKeySnapshot> written;
   if (s.add_remove_entry) {
     UninstallEntry entry;
     entry.display_name = s.product_title;
@@ -94,23 +95,28 @@ void register_uninstall_entry(InstallerSettings& s, const ShellRegistry& registr
     entry.publisher = s.publisher;
     // An entry of an earlier installation into the same folder is kept in
     // the run's record first, so that undoing a stopped run puts it back.
+    UninstallKeySnapshot earlier = snapshot_uninstall_key(key_name);
     if (s.run_record) {
-      const UninstallKeySnapshot earlier = snapshot_uninstall_key(key_name);
+      bool announced = true;
       if (earlier.existed) {
-        s.run_record->announce(std::string(run_record::app_was) + key_name);
+        announced = s.run_record->announce(std::string(run_record::app_was) + key_name);
         for (const RegistryValue& v : earlier.values) {
-          s.run_record->announce(run_record::app_value_line(
-              key_name, v.name, v.type, std::string_view(reinterpret_cast<const char*>(v.data.data()), v.data.size())));
+          announced = announced && s.run_record->announce(run_record::app_value_line(
+                                       key_name, v.name, v.type,
+                                       std::string_view(reinterpret_cast<const char*>(v.data.data()), v.data.size())));
         }
       }
-      s.run_record->announce(std::string(record::app) + key_name);
+      if (!announced || !s.run_record->announce(std::string(record::app) + key_name)) return std::nullopt;
     }
     // A rollback must not report a registration it could not take back; but
     // an entry written in part is journaled all the same, or nothing would
     // ever remove it.
-    if (!write_uninstall_key(registry, key_name, entry) && !RegKey(sub_key(key_name)).get()) return;
+    const bool whole = write_uninstall_key(registry, key_name, entry);
+    if (!whole && !RegKey(sub_key(key_name)).get()) return std::nullopt;
+    written = std::move(earlier);
   }
   add_record(s.journal, record::app, key_name);
+  return written;
 }
 
 UninstallKeySnapshot snapshot_uninstall_key(const std::string& key_name) {

@@ -20,10 +20,15 @@ class SetupDialogs {
  public:
   // Whether every entry of the payload fits below an installation folder.
   using FitsPayload = std::function<bool(const std::string& install_dir)>;
+  // Whether a run into the installation folder was stopped and left its
+  // record there to undo (or to refuse): then the folder is taken without
+  // the write probe, since the run only deals with that record.
+  using FindStoppedRun = std::function<bool()>;
 
   // Loads the tables for the settings' administrator level and the colours.
   // The logo is borrowed; the run sequence owns it.
-  SetupDialogs(InstallerSettings& settings, const ShellRegistry& registry, HBITMAP logo, FitsPayload fits_payload);
+  SetupDialogs(InstallerSettings& settings, const ShellRegistry& registry, HBITMAP logo, FitsPayload fits_payload,
+               FindStoppedRun find_stopped_run);
   SetupDialogs(const SetupDialogs&) = delete;
   SetupDialogs& operator=(const SetupDialogs&) = delete;
 
@@ -43,6 +48,7 @@ class SetupDialogs {
   const ShellRegistry& registry_;
   HBITMAP logo_;
   FitsPayload fits_payload_;
+  FindStoppedRun find_stopped_run_;
   GuiTables tables_;
   DialogColours colours_;
   OptionModel model_;

@@ -5,7 +5,7 @@
 #include "core/message_box.h"
 #include "core/paths.h"
 #include "core/settings.h"
-#include "engine/stopped_run.h"
+#include "core/protected_folders.h"
 #include "system/default_paths.h"
 #include "system/path_checks.h"
 #include "system/shell_registry.h"
@@ -268,16 +268,18 @@ class DialogRun : public ControlView {
     if (!collect_paths() && ask(path_message::inconsistent, MB_OKCANCEL | MB_ICONWARNING) != IDOK) return false;
     // Names that cannot be used are refused before anything is looked up for
     // them; so is a folder too deep for the payload's longest entry.
-    if (!base_folder_usable(base_) || !install_paths_fit(s, folder_name_) || !d_.fits_payload_(s.install_dir)) {
+    if (!base_folder_usable(base_) || !install_paths_fit(s, folder_name_) || !d_.fits_payload_(s.install_dir) ||
+        is_in_system_folders(s.install_dir, s.folders)) {
       ask(path_message::unusable, MB_OK | MB_ICONERROR);
       return false;
     }
+    s.install_dir = long_path(s.install_dir);
     if (!backup_folder_apart(s)) {
       show_message_text(s.product_folder, path_message::backup_inside(s.german(), s.backup_base_dir),
                         MB_OK | MB_ICONERROR, window_);
       return false;
     }
-    if (s.run_record && stopped_run_to_undo(*s.run_record, s.install_dir)) return true;
+    if (d_.find_stopped_run_ && d_.find_stopped_run_()) return true;
     if (has_pending_rename(d_.registry_, s.install_dir)) {
       ask(path_message::install_pending, MB_OK | MB_ICONERROR);
       return false;
@@ -313,11 +315,12 @@ class DialogRun : public ControlView {
 };
 
 SetupDialogs::SetupDialogs(InstallerSettings& settings, const ShellRegistry& registry, HBITMAP logo,
-                           FitsPayload fits_payload)
+                           FitsPayload fits_payload, FindStoppedRun find_stopped_run)
     : settings_(settings),
       registry_(registry),
       logo_(logo),
       fits_payload_(std::move(fits_payload)),
+      find_stopped_run_(std::move(find_stopped_run)),
       tables_(load_gui_tables(settings.admin_level)),
       colours_(load_colours()),
       model_(tables_, settings.admin_level) {}

@@ -36,14 +36,37 @@ std::string german_reason(const std::string& english) {
       {"its place is taken", "ihr Platz ist belegt"},
       {"its place is reached through a link", "ihr Platz ist nur über eine Verknüpfung erreichbar"},
       {"the entry could not be removed", "der Eintrag ließ sich nicht entfernen"},
-      {"the file lies outside the installation folder, the start menus and the desktops",
-       "die Datei liegt außerhalb des Installationsordners, der Startmenüs und der Desktops"},
-      {"the folder lies outside the installation folder, the start menus and the desktops",
-       "der Ordner liegt außerhalb des Installationsordners, der Startmenüs und der Desktops"},
+      {"it is reached through a link", "sie ist nur über eine Verknüpfung erreichbar"},
+      {"it is named by a short name", "sie ist mit einem Kurznamen benannt"},
+      {"a folder is in its place", "an ihrer Stelle ist ein Ordner"},
+      {"the entry could not be taken back", "der Eintrag ließ sich nicht entfernen"},
+      {"its bytes were changed since it was saved", "ihr Inhalt wurde seit dem Sichern verändert"},
+      {"the file lies outside the installation folder and is none of the product's shortcuts",
+       "die Datei liegt außerhalb des Installationsordners und ist keine Verknüpfung des Produkts"},
+      {"the folder is neither the installation folder, above it or below it, nor one of the product's start-menu "
+       "folders",
+       "der Ordner ist weder der Installationsordner, über oder unter ihm, noch ein Startmenü-Ordner des Produkts"},
       {"the entry is not the one of this product in this folder",
        "der Eintrag gehört nicht zu diesem Produkt in diesem Ordner"},
-      {"the folder of replaced files lies in the installation folder or in the system's folders",
-       "der Ordner der ersetzten Dateien liegt im Installationsordner oder in den Systemordnern"},
+      {"the folder of replaced files lies in no place a run saves to",
+       "der Ordner der ersetzten Dateien liegt an keinem Ort, an dem ein Setup sichert"},
+      {"the saved file and its place are not a file of the installation and its copy in the folder of replaced files",
+       "die gesicherte Datei und ihr Platz sind keine Datei der Installation und ihre Kopie im Ordner der ersetzten "
+       "Dateien"},
+      {"the folder was not made for the folder of replaced files",
+       "der Ordner wurde nicht für den Ordner der ersetzten Dateien angelegt"},
+      {"the file is none of the product's shortcuts", "die Datei ist keine Verknüpfung des Produkts"},
+      {"the file is not this installation's journal", "die Datei ist nicht das Protokoll dieser Installation"},
+      {"the backup list's line is none it writes, or belongs to no run",
+       "die Zeile der Sicherungsliste ist keine, die das Setup schreibt, oder gehört zu keinem Lauf"},
+      {"the backup list names a run that log_inst.dat does not hold",
+       "die Sicherungsliste nennt einen Lauf, den log_inst.dat nicht enthält"},
+      {"it leads elsewhere now, so it is another installation's",
+       "sie führt nun woandershin und gehört daher einer anderen Installation"},
+      {"the journal could not be read whole, so it stays with the uninstaller",
+       "das Protokoll ließ sich nicht ganz lesen, daher bleibt es mit dem Deinstallationsprogramm"},
+      {"the uninstaller could not run from a copy, and cannot remove itself",
+       "das Deinstallationsprogramm konnte nicht aus einer Kopie laufen und kann sich nicht selbst entfernen"},
       {"the line is longer than a record can be", "die Zeile ist länger als ein Eintrag sein kann"},
       {"the line holds a zero byte", "die Zeile enthält ein Null-Byte"},
       {"the line holds a line break of another form", "die Zeile enthält einen fremden Zeilenumbruch"},
@@ -58,7 +81,7 @@ std::string german_reason(const std::string& english) {
 }
 
 std::string uninstall_report(bool german, const UninstallReport& r) {
-  const RemovalOutcome& o = r.outcome;
+  const UndoOutcome& o = r.outcome;
   const auto reason = [german](const std::string& why) { return german ? german_reason(why) : why; };
   std::string text;
   if (german) {
@@ -70,6 +93,13 @@ std::string uninstall_report(bool german, const UninstallReport& r) {
              [&](const LeftItem& l) { return l.path + " (" + reason(l.why) + ")"; });
     add_list(text, r.refused, "Abgelehnt, da nicht von dieser Installation:", " weitere",
              [&](const RefusedRecord& x) { return x.record + " (" + reason(x.why) + ")"; });
+    add_list(text, o.not_ours, "Gelassen, da sie nun einer anderen Installation gehören:", " weitere",
+             [&](const LeftItem& l) { return l.path; });
+    add_list(text, r.kept, "Behalten:", " weitere",
+             [&](const LeftItem& l) { return l.path + " (" + reason(l.why) + ")"; });
+    if (!r.removed_at_restart.empty()) {
+      text += "\r\n\r\n" + r.removed_at_restart + " wird beim nächsten Neustart entfernt.";
+    }
     if (!o.left.empty()) text += "\r\n\r\nNach dem Schließen der genannten Programme bitte noch einmal deinstallieren.";
     return text;
   }
@@ -80,6 +110,10 @@ std::string uninstall_report(bool german, const UninstallReport& r) {
   add_list(text, o.left, "Not removed:", " more", [&](const LeftItem& l) { return l.path + " (" + reason(l.why) + ")"; });
   add_list(text, r.refused, "Refused, as they are not this installation's:", " more",
            [&](const RefusedRecord& x) { return x.record + " (" + reason(x.why) + ")"; });
+  add_list(text, o.not_ours, "Left, as they now belong to another installation:", " more",
+           [&](const LeftItem& l) { return l.path; });
+  add_list(text, r.kept, "Kept:", " more", [&](const LeftItem& l) { return l.path + " (" + reason(l.why) + ")"; });
+  if (!r.removed_at_restart.empty()) text += "\r\n\r\n" + r.removed_at_restart + " goes at the next restart.";
   if (!o.left.empty()) text += "\r\n\r\nClose the programs that use them and uninstall again.";
   return text;
 }
@@ -90,4 +124,12 @@ std::string journal_missing_text(bool german, const std::string& path) {
            "\r\nfehlt oder lässt sich nicht lesen. Es wurde nichts entfernt.";
   }
   return "The list of installed files\r\n" + path + "\r\nis missing or cannot be read. Nothing was removed.";
+}
+
+std::string journal_empty_text(bool german, const std::string& path) {
+  if (german) {
+    return "Die Liste der installierten Dateien\r\n" + path +
+           "\r\nenthält keinen Eintrag, den das Setup schreibt. Es wurde nichts entfernt.";
+  }
+  return "The list of installed files\r\n" + path + "\r\nholds no record the setup writes. Nothing was removed.";
 }

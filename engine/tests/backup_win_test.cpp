@@ -6,7 +6,7 @@
 
 #include "core/settings.h"
 #include "engine/backup_name.h"
-#include "engine/tests/scoped_env.h"
+#include "tests/support/scoped_env.h"
 #include "tests/support/win_fs.h"
 
 using Records = std::vector<std::string>;

@@ -13,7 +13,10 @@
 #include "engine/backup_cleanup.h"
 #include "core/journal.h"
 #include "engine/rollback.h"
+#include "engine/places.h"
 #include "engine/tree_removal.h"
+#include "engine/undo.h"
+#include "engine/undo_plan.h"
 #include "tests/support/win_fs.h"
 
 namespace {
@@ -37,9 +40,13 @@ TEST(Links, NoRemovalEntersALinkOrTouchesWhatItLeadsTo) {
       {"remove_empty_tree", [&] { remove_empty_tree(tree); }},
       {"delete_tree", [&] { delete_tree(tree); }},
       {"delete_file_or_empty_folder of the link", [&] { delete_file_or_empty_folder(link); }},
-      {"delete_saved_files", [&] { delete_saved_files(s.backup); }},
-      {"undo_run", [&] {
-         undo_run(UndoPlan{{"DIR:" + tree, "DIR:" + tree + "\\sub", "FILE:" + link}, "", {}, {}, {}}, {}, nullptr);
+      {"delete_saved_files", [&] { delete_saved_files(s.backup, nullptr); }},
+      {"an undo", [&] {
+         RecordedRun run;
+         run.records = {"DIR:" + tree, "DIR:" + tree + "\\sub", "FILE:" + link, "FILE:" + link + "\\keep.txt"};
+         InstallationPlaces places;
+         places.install_dir = tree + "\\";
+         carry_out(plan_undo({run}, places, RecordSource::journal), {});
        }},
   };
   for (const auto& [name, remove] : removals) {

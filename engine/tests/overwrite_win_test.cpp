@@ -12,7 +12,7 @@
 #include "engine/extract.h"
 #include "core/journal.h"
 #include "engine/tests/box_answerer.h"
-#include "engine/tests/scoped_env.h"
+#include "tests/support/scoped_env.h"
 #include "engine/tests/test_payload.h"
 #include "tests/support/win_fs.h"
 

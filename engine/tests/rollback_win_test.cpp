@@ -6,15 +6,31 @@
 
 #include <windows.h>
 
-#include "core/settings.h"
-#include "engine/backup_cleanup.h"
+#include "core/file_digest.h"
 #include "core/journal.h"
+#include "core/settings.h"
+#include "core/win_handle.h"
+#include "engine/backup_cleanup.h"
+#include "engine/places.h"
 #include "engine/tests/box_answerer.h"
+#include "engine/undo_plan.h"
 #include "tests/support/win_fs.h"
 
 namespace {
 
 using Records = std::vector<std::string>;
+
+// The SHA-256 a run takes of a file before it moves it aside.
+std::string digest_of(const std::string& path) {
+  const WinHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  return file_sha256(file.get());
+}
+
+InstallationPlaces places_of(const std::string& install_dir) {
+  InstallationPlaces places;
+  places.install_dir = install_dir + "\\";
+  return places;
+}
 
 struct ReportCase {
   std::int32_t language;
@@ -71,7 +87,8 @@ TEST(Rollback, ReportCountsWhatStaysAndTheCleanUpAfterItOffersNoCancel) {
     s.language_offset = c.language;
     s.backup_dir = saved;
     s.backup.created_dirs = {saved};
-    s.backup.items = {{game + "\\b.txt", saved + "\\b.txt"}, {game + "\\c.txt", saved + "\\c.txt"}};
+    s.backup.items = {{game + "\\b.txt", saved + "\\b.txt", 0, digest_of(saved + "\\b.txt")},
+                      {game + "\\c.txt", saved + "\\c.txt", 0, digest_of(saved + "\\c.txt")}};
     s.backups.saved = 2;
     s.backups.not_saved = 3;
     add_record(s.journal, record::dir, game + "\\new");
@@ -79,7 +96,7 @@ TEST(Rollback, ReportCountsWhatStaysAndTheCleanUpAfterItOffersNoCancel) {
     add_record(s.journal, record::file, game + "\\gone.txt");
     {
       BoxAnswerer boxes("rollback result", {IDOK});
-      rollback(s, {});
+      rollback(s, places_of(game), {});
       ASSERT_EQ(boxes.seen().size(), 1u) << boxes.log();
       EXPECT_EQ(boxes.seen()[0].message, c.with_leftovers);
     }
@@ -92,7 +109,7 @@ TEST(Rollback, ReportCountsWhatStaysAndTheCleanUpAfterItOffersNoCancel) {
     // The saved file that could not go back is asked about, without Cancel;
     // No keeps it with exactly one record.
     BoxAnswerer question("Delete temporary files?", {IDNO});
-    EXPECT_EQ(finish_backups(s, true, {}), CleanupResult::go_on);
+    EXPECT_EQ(finish_backups(s, true, {}, nullptr), CleanupResult::go_on);
     ASSERT_EQ(question.seen().size(), 1u) << question.log();
     ASSERT_EQ(question.seen()[0].buttons.size(), 2u);
     EXPECT_EQ(question.seen()[0].buttons[0].id, IDYES);
@@ -104,8 +121,9 @@ TEST(Rollback, ReportCountsWhatStaysAndTheCleanUpAfterItOffersNoCancel) {
 
 // A run killed while it moved read-only files aside: one had lost its
 // read-only attribute for the move, which never came; one was moved and had
-// not got it back. The undo gives both the attributes the record kept.
-TEST(Rollback, FilesStoppedMidMoveGetTheirAttributesBack) {
+// not got it back. The undo gives both the attributes the record kept. A
+// third was changed in the backup folder after the kill: it stays there.
+TEST(Rollback, FilesStoppedMidMoveGetTheirAttributesBackAndChangedOnesStay) {
   TempDir tmp;
   const std::string game = tmp / "game";
   const std::string saved = tmp / "saved";
@@ -113,16 +131,26 @@ TEST(Rollback, FilesStoppedMidMoveGetTheirAttributesBack) {
   ASSERT_TRUE(CreateDirectoryA(saved.c_str(), nullptr));
   ASSERT_TRUE(write_file(game + "\\unmoved.txt", "a"));
   ASSERT_TRUE(write_file(saved + "\\moved.txt", "b"));
+  ASSERT_TRUE(write_file(saved + "\\swapped.txt", "c"));
+  const std::string swapped_digest = digest_of(saved + "\\swapped.txt");
+  ASSERT_TRUE(write_file(saved + "\\swapped.txt", "somebody else's"));
   constexpr DWORD read_only_hidden = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN;
-  UndoPlan plan;
-  plan.backup.items = {{game + "\\unmoved.txt", saved + "\\unmoved.txt", read_only_hidden},
-                       {game + "\\moved.txt", saved + "\\moved.txt", read_only_hidden}};
-  const UndoOutcome outcome = undo_run(plan, {}, nullptr);
+  RecordedRun run;
+  run.backup_dir = saved;
+  run.saved = {{game + "\\unmoved.txt", saved + "\\unmoved.txt", read_only_hidden, std::string(64, '0')},
+               {game + "\\moved.txt", saved + "\\moved.txt", read_only_hidden, digest_of(saved + "\\moved.txt")},
+               {game + "\\swapped.txt", saved + "\\swapped.txt", 0, swapped_digest}};
+  const UndoPlan plan = plan_undo({run}, places_of(game), RecordSource::stopped_run);
+  ASSERT_TRUE(plan.refused.empty());
+  const UndoOutcome outcome = carry_out(plan, {});
   EXPECT_EQ(outcome.restored, 1);
+  EXPECT_EQ(outcome.changed, Records{saved + "\\swapped.txt"});
   for (const char* name : {"unmoved.txt", "moved.txt"}) {
     EXPECT_EQ(GetFileAttributesA((game + "\\" + name).c_str()) & read_only_hidden, read_only_hidden) << name;
   }
   EXPECT_EQ(read_file(game + "\\moved.txt"), "b");
+  EXPECT_FALSE(file_exists(game + "\\swapped.txt"));
+  EXPECT_EQ(read_file(saved + "\\swapped.txt"), "somebody else's");
   for (const char* name : {"unmoved.txt", "moved.txt"}) set_read_only(game + "\\" + name, false);
 }
 
@@ -131,7 +159,7 @@ TEST(Rollback, EmptyJournalReportsZeroesInBothLanguages) {
     InstallerSettings s;
     s.language_offset = c.language;
     BoxAnswerer boxes("rollback result", {IDOK});
-    rollback(s, {});
+    rollback(s, places_of("C:\\nowhere"), {});
     ASSERT_EQ(boxes.seen().size(), 1u) << boxes.log();
     EXPECT_EQ(boxes.seen()[0].message, c.empty);
     EXPECT_TRUE(read_records(s.journal).empty());
@@ -149,7 +177,7 @@ TEST(FinishBackups, AnEmptyBackupFolderGoesSilentlyAndOnlyTheFoldersThisRunMade)
   s.backup.items = {{tmp / "game\\a.txt", s.backup_dir + "\\made\\a.txt"}};  // gone meanwhile
 
   BoxAnswerer none("Delete temporary files?", {});
-  EXPECT_EQ(finish_backups(s, false, {}), CleanupResult::go_on);
+  EXPECT_EQ(finish_backups(s, false, {}, nullptr), CleanupResult::go_on);
   EXPECT_TRUE(none.seen().empty()) << none.log();
   // Not made by this run ("-p"): the folder and the user's empty folder stay.
   EXPECT_EQ(list_tree(tmp.path()), (Records{"saved\\", "saved\\users\\"}));
@@ -157,7 +185,7 @@ TEST(FinishBackups, AnEmptyBackupFolderGoesSilentlyAndOnlyTheFoldersThisRunMade)
 
   s.backup.created_dirs.insert(s.backup.created_dirs.begin(), s.backup_dir);
   RemoveDirectoryA((s.backup_dir + "\\users").c_str());
-  EXPECT_EQ(finish_backups(s, false, {}), CleanupResult::go_on);
+  EXPECT_EQ(finish_backups(s, false, {}, nullptr), CleanupResult::go_on);
   EXPECT_TRUE(list_tree(tmp.path()).empty());
 }
 

@@ -5,10 +5,11 @@
 using Lines = std::vector<std::string>;
 
 // A run over an earlier installation, stopped while it moved files aside:
-// announcements of every kind, two withdrawn, the last line cut short.
+// announcements of every kind, two withdrawn, the last line cut short, and
+// lines no run writes, which are set apart as unreadable.
 TEST(RunRecord, ParsesAnnouncementsInOrderWithoutWithdrawnOnesOrACutLine) {
   const std::string backup = "C:\\temp\\Installer_0000000A";
-  const SavedItem item{"C:\\game\\a.txt", backup + "\\a.txt", 0x21};
+  const SavedItem item{"C:\\game\\a.txt", backup + "\\a.txt", 0x21, std::string(64, 'F')};
   const std::string bytes = "DIR:C:\\game\\data\r\n"
                             "DIR:" + backup + "\r\n"
                             "*BACKUP:" + backup + "\r\n"
@@ -31,11 +32,13 @@ TEST(RunRecord, ParsesAnnouncementsInOrderWithoutWithdrawnOnesOrACutLine) {
                                 "APP:Quasarine_II__at__00"}));
   EXPECT_EQ(run.backup_dir, backup);
   // The backup's folders are the backup's, not the installation's.
-  EXPECT_EQ(run.backup.created_dirs, (Lines{backup, backup + "\\data"}));
-  ASSERT_EQ(run.backup.items.size(), 1u);
-  EXPECT_EQ(run.backup.items[0].original, item.original);
-  EXPECT_EQ(run.backup.items[0].saved, item.saved);
-  EXPECT_EQ(run.backup.items[0].attributes, 0x21u);
+  EXPECT_EQ(run.backup_dirs_made, (Lines{backup, backup + "\\data"}));
+  ASSERT_EQ(run.saved.size(), 1u);
+  EXPECT_EQ(run.saved[0].original, item.original);
+  EXPECT_EQ(run.saved[0].saved, item.saved);
+  EXPECT_EQ(run.saved[0].attributes, 0x21u);
+  EXPECT_EQ(run.saved[0].digest, item.digest);
+  EXPECT_EQ(run.unreadable, (Lines{"*SAVE:no separator", "*JOURNALWAS:C:\\x|12a", "something else"}));
   ASSERT_EQ(run.journals_before.size(), 1u);
   EXPECT_EQ(run.journals_before.at("C:\\game\\uninst\\log_inst.dat"), 1234u);
   EXPECT_FALSE(run.done);
@@ -54,7 +57,8 @@ TEST(RunRecord, EarlierLinksAndEntriesRoundTrip) {
                             "\r\n" + run_record::app_value_line("Quasarine_II__at__00", "NoModify", 4, std::string("\x01\0\0\0", 4)) +
                             "\r\n*APPWAS:Empty__at__11\r\n" + "*LINKWAS:C:\\x.lnk|ZZ\r\nAPP:Quasarine_II__at__00\r\n";
   const StoppedRun run = parse_run_record(bytes);
-  ASSERT_EQ(run.links_before.size(), 1u);  // the one with bad hex is dropped
+  ASSERT_EQ(run.links_before.size(), 1u);  // the one with bad hex is unreadable
+  EXPECT_EQ(run.unreadable, Lines{"*LINKWAS:C:\\x.lnk|ZZ"});
   EXPECT_EQ(run.links_before.at("C:\\Start\\Quasarine II.lnk"), link);
   ASSERT_EQ(run.entries_before.size(), 2u);
   EXPECT_TRUE(run.entries_before.at("Empty__at__11").empty());
@@ -68,12 +72,17 @@ TEST(RunRecord, EarlierLinksAndEntriesRoundTrip) {
   EXPECT_EQ(run.records, std::vector<std::string>{"APP:Quasarine_II__at__00"});
 }
 
-TEST(RunRecord, IsNamedAfterTheInstallationFolderWhateverItsLetterCase) {
-  const std::string a = run_record_path("C:\\temp", "C:\\Games\\Quasarine_II\\");
-  EXPECT_EQ(a.rfind("C:\\temp\\Installer_unfinished_", 0), 0u) << a;
-  EXPECT_EQ(a.size(), std::string("C:\\temp\\Installer_unfinished_0123456789ABCDEF.dat").size()) << a;
-  EXPECT_EQ(run_record_path("C:\\temp", "c:\\games\\QUASARINE_II"), a);
-  EXPECT_NE(run_record_path("C:\\temp", "C:\\Games\\Quasarine_III\\"), a);
+// Beside the installation folder, in the nearest folder above it that
+// exists, named after the folder whatever its letter case.
+TEST(RunRecord, IsNamedAfterTheInstallationFolderAndLiesAboveIt) {
+  const std::string a = run_record_name("C:\\Games\\Quasarine_II\\");
+  EXPECT_EQ(a.rfind("Installer_unfinished_", 0), 0u) << a;
+  EXPECT_EQ(a.size(), std::string("Installer_unfinished_0123456789ABCDEF.dat").size()) << a;
+  EXPECT_EQ(run_record_name("c:\\games\\QUASARINE_II"), a);
+  EXPECT_NE(run_record_name("C:\\Games\\Quasarine_III\\"), a);
+  EXPECT_EQ(run_record_folders("C:\\Program Files\\Games\\Q\\"),
+            (Lines{"C:\\Program Files\\Games", "C:\\Program Files", "C:\\"}));
+  EXPECT_EQ(run_record_folders("D:\\Q"), Lines{"D:\\"});
 }
 
 TEST(StopHook, StopsAtTheNthMatchingLineOnly) {

@@ -64,10 +64,15 @@ std::vector<std::string> installer_entries_in_temp() {
   return found;
 }
 
-std::vector<std::string> unfinished_records() {
+std::vector<std::string> unfinished_records(const std::string& folder) {
   std::vector<std::string> found;
-  for (const std::string& name : installer_entries_in_temp()) {
-    if (name.rfind("Installer_unfinished_", 0) == 0) found.push_back(name);
-  }
+  WIN32_FIND_DATAA data;
+  const HANDLE h = FindFirstFileA((folder + "\\Installer_unfinished_*").c_str(), &data);
+  if (h == INVALID_HANDLE_VALUE) return found;
+  do {
+    found.push_back(folder + "\\" + data.cFileName);
+  } while (FindNextFileA(h, &data));
+  FindClose(h);
+  std::sort(found.begin(), found.end());
   return found;
 }

@@ -27,8 +27,8 @@ std::string probe_record(const std::string& installed);
 void expect_same_files(const std::string& payload, const std::string& installed,
                        const std::vector<std::string>& added);
 
-// What setup keeps in %TEMP%, sorted: the "Installer_" backup folders and
-// the "Installer_unfinished_" records of runs that did not end.
+// What setup keeps in %TEMP%, sorted: the "Installer_" backup folders.
 std::vector<std::string> installer_entries_in_temp();
-// The records alone.
-std::vector<std::string> unfinished_records();
+// The records of runs that did not end ("Installer_unfinished_"), which lie
+// beside the installation folder, in folder: their full paths, sorted.
+std::vector<std::string> unfinished_records(const std::string& folder);

@@ -148,7 +148,7 @@ TEST(FullDiskQuiet, EachOutcomeComesBackAsItsExitCode) {
       std::printf("skipped: %s (drive Q: is not set up; the fixture needs root)\n", row.outcome);
       continue;
     }
-    const std::vector<std::string> records_before = unfinished_records();
+    const std::vector<std::string> records_before = unfinished_records("Q:");
     const std::string log = target / "run.log";
     std::vector<std::string> args = {"-G", "-Q"};
     args.insert(args.end(), row.args.begin(), row.args.end());
@@ -169,11 +169,10 @@ TEST(FullDiskQuiet, EachOutcomeComesBackAsItsExitCode) {
     if (row.on_full_disk) {
       remove_tree(on_q);
       // A run whose journal did not fit keeps its record for the next run.
-      for (const std::string& name : unfinished_records()) {
-        if (std::find(records_before.begin(), records_before.end(), name) != records_before.end()) continue;
-        char temp[MAX_PATH] = {};
-        const DWORD n = GetEnvironmentVariableA("TEMP", temp, MAX_PATH);
-        DeleteFileA((std::string(temp, n) + "\\" + name).c_str());
+      for (const std::string& record : unfinished_records("Q:")) {
+        if (std::find(records_before.begin(), records_before.end(), record) == records_before.end()) {
+          DeleteFileA(record.c_str());
+        }
       }
     }
     DeleteFileA(log.c_str());

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/driver/driver.h"
+#include "tests/support/scoped_env.h"
 
 struct SetupRun {
   bool finished = false;              // ended on its own within the time limit
@@ -35,12 +36,9 @@ SetupRun run_setup(const std::string& program, const std::vector<std::string>& a
 // The test hook of setup.exe while it lives: SETUP_TEST_STOP_AT=<prefix>[*<suffix>]#<n>
 // ends the run right after it announced the n-th change of that kind, before
 // making it, as a kill would (exit code 99).
-class ScopedStop {
+class ScopedStop : public ScopedEnv {
  public:
-  explicit ScopedStop(const std::string& at) { SetEnvironmentVariableA("SETUP_TEST_STOP_AT", at.c_str()); }
-  ~ScopedStop() { SetEnvironmentVariableA("SETUP_TEST_STOP_AT", nullptr); }
-  ScopedStop(const ScopedStop&) = delete;
-  ScopedStop& operator=(const ScopedStop&) = delete;
+  explicit ScopedStop(const std::string& at) : ScopedEnv("SETUP_TEST_STOP_AT", at) {}
 };
 constexpr DWORD exit_stopped = 99;
 

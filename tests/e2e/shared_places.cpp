@@ -72,11 +72,11 @@ void clean_shared_places() {
   for (const std::string& key : product_keys()) {
     SHDeleteKeyA(HKEY_LOCAL_MACHINE, (std::string(uninstall_root_key) + key).c_str());
   }
-  // Records of runs that a test left unfinished on purpose.
-  char temp[MAX_PATH] = {};
-  const DWORD n = GetEnvironmentVariableA("TEMP", temp, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) return;
-  for (const std::string& name : unfinished_records()) DeleteFileA((std::string(temp) + "\\" + name).c_str());
+  // Records of runs that a test left unfinished on purpose, into the default
+  // folder (the others lie in the tests' own folders).
+  for (const std::string& record : unfinished_records(special_folder(CSIDL_PROGRAM_FILES))) {
+    DeleteFileA(record.c_str());
+  }
 }
 
 class SharedPlaces : public testing::EmptyTestEventListener {

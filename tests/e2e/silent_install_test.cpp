@@ -67,20 +67,22 @@ TEST_F(SilentInstall, SecondInstallationAppendsItsRecordsToTheSameJournal) {
 
   // The folders exist already: the second run journals its probe and its
   // files, then the folder given with -p, where the replaced files stay (the
-  // clean-up comes before the links), then its links and journal file.
+  // clean-up comes before the links), then its links, the backup list (the
+  // first run's links it replaced, and the files it kept) and journal file.
   std::vector<std::string> expected = expected_fresh_journal(installed());
   expected.push_back(probe_record(installed()));
   for (const std::string& line : expected_fresh_journal(installed())) {
     if (line.rfind("FILE:", 0) == 0) expected.push_back(line);
   }
   expected.insert(expected.end() - 3, "RDIR:" + (target_ / "saved"));
+  expected.insert(expected.end() - 1, "FILE:" + installed() + "\\uninst\\log_backup.dat");
   const auto journal = read_file(journal_path());
   ASSERT_TRUE(journal);
   EXPECT_EQ(journal_lines(*journal), expected);
 
   // The report counts this run's records only.
   ASSERT_EQ(second.boxes.size(), 1u) << second.log;
-  EXPECT_EQ(second.boxes[0].message, "Sucessfully installed 13 Files.");
+  EXPECT_EQ(second.boxes[0].message, "Sucessfully installed 14 Files.");
 }
 
 TEST_F(SilentInstall, AJournalThatCannotBeWrittenIsNoSuccess) {
@@ -106,12 +108,12 @@ TEST_F(SilentInstall, AJournalThatCannotBeWrittenIsNoSuccess) {
                                     "Run this setup again with the same folder to undo the installation.");
   EXPECT_EQ(read_file(journal_path()), std::string("DIR:C:\\earlier\r\n"));
   // So it can: the run's record stayed, and the next run undoes it.
-  EXPECT_EQ(unfinished_records().size(), 1u);
+  EXPECT_EQ(unfinished_records(target_.path()).size(), 1u);
   const SetupRun undone = run_setup(e2e_program("e2e_setup"), {"-G", "-B", "-P" + target_.path()});
   EXPECT_EQ(undone.exit_code, 5u) << undone.log;
   EXPECT_EQ(list_tree(installed()), (std::vector<std::string>{"uninst\\", "uninst\\log_inst.dat"}));
   EXPECT_EQ(read_file(journal_path()), std::string("DIR:C:\\earlier\r\n"));
-  EXPECT_TRUE(unfinished_records().empty());
+  EXPECT_TRUE(unfinished_records(target_.path()).empty());
 }
 
 TEST(SilentInstallDefaults, GoesBelowTheProgramFilesFolder) {

@@ -63,7 +63,7 @@ TEST_F(StoppedRun, NextRunUndoesItWithBAndChangesNothingWithout) {
       ASSERT_TRUE(stopped.finished) << stopped.log;
       ASSERT_EQ(stopped.exit_code, exit_stopped) << stopped.log;
     }
-    ASSERT_EQ(unfinished_records().size(), 1u);
+    ASSERT_EQ(unfinished_records(target_.path()).size(), 1u);
     const TreeSnapshot after_stop = snapshot(target_.path());
     EXPECT_NE(tree_differences(before_, after_stop), "");
 
@@ -84,7 +84,7 @@ TEST_F(StoppedRun, NextRunUndoesItWithBAndChangesNothingWithout) {
   // A further run installs normally and leaves no record behind.
   const SetupRun complete = run({});
   EXPECT_EQ(complete.exit_code, 0u) << complete.log;
-  EXPECT_TRUE(unfinished_records().empty());
+  EXPECT_TRUE(unfinished_records(target_.path()).empty());
   EXPECT_EQ(read_file(installed() + "\\f10\\file10.dat"), "new 10/10\n");
 }
 
@@ -165,7 +165,7 @@ TEST(StoppedRunOverAnEarlierInstallation, LeavesTheEarlierLinksAndEntryAsTheyWer
   for (const auto& [path, bytes] : links) EXPECT_EQ(read_file(path), bytes) << path;
   EXPECT_EQ(journal(), first_journal);
   EXPECT_EQ(entry_values(key), values);
-  EXPECT_TRUE(unfinished_records().empty());
+  EXPECT_TRUE(unfinished_records(target.path()).empty());
 }
 
 }  // namespace

@@ -122,7 +122,7 @@ TEST_F(FailingOverEarlier, SilentRunRollsBackWithBQuietlyAndKeepsItWithout) {
   EXPECT_EQ(lines[1], probe_record(installed()));
   EXPECT_EQ(lines[2], "DIR:" + installed() + "\\Gr\xFC\xDF" "e");
   EXPECT_EQ(lines.back(), "FILE:" + installed() + "\\uninst\\log_inst.dat");
-  EXPECT_TRUE(unfinished_records().empty());
+  EXPECT_TRUE(unfinished_records(target_.path()).empty());
 }
 
 // The clean-up question with a "-p" folder that holds a file of the user's:

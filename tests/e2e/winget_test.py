@@ -2,8 +2,10 @@
 """build-setup --winget on the staged sample, for both architectures: the three
 manifests read back with a YAML parser and checked against the built setup
 programs (checksum, machine type, version resource), the sample's product.ini,
-the README's exit-code table and the schema's patterns; and what build-setup
-refuses, before anything is built.
+the README's exit-code table and the schema's patterns; the setup of the
+build that runs here installed with the switches as winget substitutes them,
+into a folder with blanks; and what build-setup refuses, before anything is
+built.
 
 usage: winget_test.py BUILD_ROOT STAGED_SAMPLE SEED
 (Debian's python3 with python3-yaml and python3-pefile: scripts/install-deps.)
@@ -17,6 +19,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import time
 
 import pefile
 import yaml
@@ -98,8 +101,8 @@ def check_manifests(folder, exe, architecture, ini, entrykey, seed):
     check(f"{architecture}: InstallModes", sorted(installer["InstallModes"]),
           ["interactive", "silent", "silentWithProgress"])
     check(f"{architecture}: InstallerSwitches", installer["InstallerSwitches"],
-          {"Silent": "-G -Q", "SilentWithProgress": "-G", "InstallLocation": "-P<INSTALLPATH>",
-           "Log": "-W<LOGPATH>", "Upgrade": "-O"})
+          {"Silent": "-G -Q -B", "SilentWithProgress": "-G -B", "InstallLocation": '-P"<INSTALLPATH>"',
+           "Log": '-W"<LOGPATH>"', "Upgrade": "-O"})
     check(f"{architecture}: UpgradeBehavior", installer["UpgradeBehavior"], "install")
     returned = installer["ExpectedReturnCodes"]
     check(f"{architecture}: each documented non-zero exit code once",
@@ -131,7 +134,44 @@ def check_manifests(folder, exe, architecture, ini, entrykey, seed):
 
     machine, numbers, strings = version_resource(exe)
     check(f"{architecture}: the machine type of the setup", machine, MACHINES[architecture])
-    return numbers, strings
+    return numbers, strings, installer
+
+
+def unix_path(windows_path):
+    return os.path.join(os.environ["WINEPREFIX"], "drive_c", windows_path[3:].replace("\\", "/"))
+
+
+def install_as_winget_does(exe, installer, work):
+    """The setup started with the switches as winget makes its command line:
+    the tokens replaced by a folder and a log path with blanks, as plain
+    text, the whole line handed to the system (through cmd, which passes a
+    line on as it stands). Then removed again by the entry's uninstaller."""
+    switches = installer["InstallerSwitches"]
+    location = "C:\\Program Files\\Games Q"
+    log = "C:\\users\\Public\\winget log.txt"
+    line = " ".join([f'"Z:{exe}"'.replace("/", "\\"), switches["Silent"],
+                     switches["InstallLocation"].replace("<INSTALLPATH>", location),
+                     switches["Log"].replace("<LOGPATH>", log)])
+    batch = os.path.join(work, "winget.bat")
+    with open(batch, "w", newline="\r\n") as f:
+        f.write(f"@{line}\nexit /b %errorlevel%\n")
+    done = subprocess.run(["wine", "cmd", "/c", "Z:" + batch.replace("/", "\\")], capture_output=True)
+    installed = location + "\\Quasarine_II"
+    check("the install through winget's switches: exit code", done.returncode, 0)
+    check("it went into the folder with blanks", os.path.isfile(unix_path(installed + "\\exebin\\quasarine2.exe")), True)
+    check("the log went to the path with blanks", os.path.isfile(unix_path(log)), True)
+    check("nothing went where the blank would have cut the folder", os.path.exists(unix_path("C:\\Program Files\\Games")),
+          False)
+    uninstall = subprocess.run(["wine", installed + "\\uninst\\uninstall.exe", "-G", "-Q"], capture_output=True)
+    check("its uninstall: exit code", uninstall.returncode, 0)
+    for _ in range(100):  # the uninstaller's copy removes the folder after it ends
+        if not os.path.exists(unix_path(installed)):
+            break
+        time.sleep(0.1)
+    check("its uninstall removed it", os.path.exists(unix_path(installed)), False)
+    shutil.rmtree(unix_path(location), ignore_errors=True)
+    if os.path.exists(unix_path(log)):
+        os.remove(unix_path(log))
 
 
 def main():
@@ -143,6 +183,7 @@ def main():
     work = tempfile.mkdtemp(prefix="winget_test.")
     try:
         resources = []
+        installed_once = False
         for arch, architecture in (("i686", "x86"), ("x86_64", "x64")):
             exe = os.path.join(work, f"quasarine-{arch}.exe")
             folder = os.path.join(work, f"manifests-{arch}")
@@ -151,7 +192,12 @@ def main():
             if done.returncode != 0:
                 failures.append(f"build-setup --arch {arch} --winget failed:\n{done.stdout}{done.stderr}")
                 continue
-            resources.append(check_manifests(folder, exe, architecture, ini, entrykey, seed))
+            numbers, strings, installer = check_manifests(folder, exe, architecture, ini, entrykey, seed)
+            resources.append((numbers, strings))
+            # The build that runs here (scripts/test starts the test in its Wine prefix).
+            if os.environ.get("SETUP_WINE_ARCH", "i686") == arch and os.environ.get("WINEPREFIX"):
+                install_as_winget_does(exe, installer, work)
+                installed_once = True
         # The version resource: the same in both builds, and the product's.
         release, english = ini["Release"], ini["English"]
         for numbers, strings in resources:
@@ -161,6 +207,8 @@ def main():
                    "FileVersion": release["product_version"], "ProductName": english["product_title"],
                    "ProductVersion": release["product_version"]})
         check("both builds were checked", len(resources), 2)
+        if not installed_once:
+            print("winget: no Wine prefix here: the install through the switches was not tried")
 
         # Refused before anything is built: no setup, no manifests, exit 2.
         no_release = os.path.join(work, "no-release")

@@ -285,8 +285,12 @@ class IniCheck {
         if (auto problem = installed_path_problem(cp1252); !problem.empty()) return problem;
         // Where files/ has none, build-setup puts the project's uninstaller.
         if (auto problem = payload_file_problem(utf8, true); !problem.empty()) return problem;
-        const std::size_t slash = utf8.find_last_of('\\');
-        return taken_place_problem(utf8.substr(1, slash) + "log_inst.dat", "the journal setup.exe writes");
+        const std::string folder = utf8.substr(1, utf8.find_last_of('\\'));
+        if (auto problem = taken_place_problem(folder + "log_inst.dat", "the journal setup.exe writes");
+            !problem.empty()) {
+          return problem;
+        }
+        return taken_place_problem(folder + "log_backup.dat", "the backup list setup.exe writes");
       }
       default:
         return {};

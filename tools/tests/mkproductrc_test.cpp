@@ -597,6 +597,14 @@ TEST_F(ProductTest, RefusesFilesWhereSetupWritesItsOwn) {
         "uninstaller_path makes files/uninst/log_inst.dat the place of the journal setup.exe writes"}) {
     EXPECT_NE(cli.err.find(problem), std::string::npos) << problem << "\n" << cli.err;
   }
+  std::filesystem::remove(dir() / "files" / "uninst" / "log_inst.dat");
+  write_file(dir() / "files" / "uninst" / "log_backup.dat", "a list");
+  const Cli list = run_tool();
+  EXPECT_EQ(list.code, mkproductrc_refused);
+  EXPECT_NE(list.err.find("uninstaller_path makes files/uninst/log_backup.dat the place of the backup list setup.exe "
+                          "writes"),
+            std::string::npos)
+      << list.err;
 }
 
 TEST_F(ProductTest, WarnsAboutWhatItDoesNotKnowAndMatchesNamesWithoutCase) {

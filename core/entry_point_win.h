@@ -1,6 +1,7 @@
 #pragma once
-// Shell functions that older systems may lack are looked up by name at run
-// time, each through a function-pointer type named after it.
+// Functions that older systems may lack (the shell's, the cryptography's,
+// moving a file through its handle) are looked up by name at run time, each
+// through a function-pointer type.
 
 #include <windows.h>
 

@@ -1,0 +1,84 @@
+#include "engine/journal_runs.h"
+
+#include "core/journal.h"
+#include "engine/backup_list.h"
+#include "engine/journal_text.h"
+
+namespace {
+
+const char* problem_text(LineProblem p) {
+  switch (p) {
+    case LineProblem::too_long: return "the line is longer than a record can be";
+    case LineProblem::zero_byte: return "the line holds a zero byte";
+    case LineProblem::line_break: return "the line holds a line break of another form";
+    case LineProblem::cut_short: return "the journal ends in the middle of this line";
+    case LineProblem::none: break;
+  }
+  return "";
+}
+
+// A line of a kind the setup writes: "DIR:", "FILE:", "APP:", "RDIR:", or the
+// write test's untagged full path.
+bool is_journal_record(std::string_view line) {
+  for (const std::string_view kind : {record::dir, record::file, record::app, record::backup_dir}) {
+    if (has_prefix(line, kind)) return true;
+  }
+  return line.size() > 3 && line[1] == ':' && line[2] == '\\' && line.find("\\del_me_874bvgj345t87gd3z") != std::string_view::npos;
+}
+
+}  // namespace
+
+JournalRuns read_journal_runs(std::string_view journal, std::string_view backup_list_bytes,
+                              const std::string& journal_path) {
+  JournalRuns out;
+  std::vector<std::uint64_t> ends;  // where each run's records end in the file
+  RecordedRun run;
+  bool open = false;
+  std::uint64_t offset = 0;
+  for (const JournalLine& line : parse_journal_text(journal)) {
+    offset += line.text.size() + (line.problem == LineProblem::cut_short ? 0 : 2);
+    if (line.problem != LineProblem::none) {
+      out.unreadable.push_back({line.text, problem_text(line.problem)});
+      continue;
+    }
+    if (!is_journal_record(line.text)) {
+      out.unreadable.push_back({line.text, "the line is no record the setup writes"});
+      continue;
+    }
+    ++out.records;
+    open = true;
+    if (has_prefix(line.text, record::backup_dir)) {
+      run.backup_dir = line.text.substr(record::backup_dir.size());
+      continue;
+    }
+    run.records.push_back(line.text);
+    if (has_prefix(line.text, record::file) &&
+        same_path(std::string_view(line.text).substr(record::file.size()), journal_path)) {
+      out.runs.push_back(std::move(run));
+      run = RecordedRun{};
+      ends.push_back(offset);
+      open = false;
+    }
+  }
+  // Records after the last run's end (a journal cut short) make a run of their own.
+  if (open) out.runs.push_back(std::move(run));
+
+  const BackupList list = parse_backup_list(backup_list_bytes);
+  for (const std::string& line : list.unreadable) {
+    out.unreadable.push_back({line, "the backup list's line is none it writes, or belongs to no run"});
+  }
+  for (const BackupListRun& saved : list.runs) {
+    std::size_t i = 0;
+    while (i < ends.size() && ends[i] != saved.journal_end) ++i;
+    if (i == ends.size()) {
+      out.unreadable.push_back({std::string(backup_list::run) + std::to_string(saved.journal_end),
+                                "the backup list names a run that log_inst.dat does not hold"});
+      continue;
+    }
+    RecordedRun& r = out.runs[i];
+    r.saved.insert(r.saved.end(), saved.saved.begin(), saved.saved.end());
+    r.backup_dirs_made.insert(r.backup_dirs_made.end(), saved.made.begin(), saved.made.end());
+    r.links_before.insert(saved.links.begin(), saved.links.end());
+  }
+  return out;
+}

@@ -1,0 +1,34 @@
+#pragma once
+// What one run of the setup did, as read back for an undo: from this run's
+// own journal, from the record a run that was stopped left, or from
+// log_inst.dat and the backup list beside it. The undo plan
+// (engine/undo_plan.h) turns runs into steps.
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "core/settings.h"
+
+// One value of an Add/Remove Programs entry as it was before the run.
+struct EntryValue {
+  std::string name;
+  std::uint32_t type = 0;
+  std::string data;
+};
+
+struct RecordedRun {
+  // "DIR:", "FILE:", "APP:" and the write test's untagged record, in the
+  // order made.
+  std::vector<std::string> records;
+  std::string backup_dir;                     // where it saved replaced files; empty for nowhere
+  std::vector<SavedItem> saved;               // what it moved there, in order
+  std::vector<std::string> backup_dirs_made;  // folders made for the backup folder, in order
+  std::vector<std::string> menu_dirs;         // the start-menu folders it was to use
+  // What earlier installations had where the run put its links, entry and
+  // journal: an undo puts these back instead of deleting them.
+  std::map<std::string, std::string> links_before;                // path -> the link file's bytes
+  std::map<std::string, std::vector<EntryValue>> entries_before;  // key -> its values
+  std::map<std::string, std::uint64_t> journals_before;           // path -> its length
+};

@@ -1,0 +1,3 @@
+#include "engine/test_hooks.h"
+
+TestHooks test_hooks() { return {}; }
