@@ -27,9 +27,16 @@ void make_folders(const std::string& folder, InstallerSettings& settings) {
   for (const std::string& r : read_records(made)) settings.backup.created_dirs.push_back(r.substr(record::dir.size()));
 }
 
+// The backup folder is named in the run's record before any folder is made
+// for it, so that a run stopped in between is known to have made them for
+// its saved files.
+bool announce(InstallerSettings& settings, const std::string& folder) {
+  return !settings.run_record || settings.run_record->announce(std::string(run_record::backup) + folder);
+}
+
 bool use_preset_folder(InstallerSettings& settings) {
   // Saved files must land in the folder given, never in a cut one.
-  if (!fits_short(settings.backup_base_dir)) return false;
+  if (!fits_short(settings.backup_base_dir) || !announce(settings, settings.backup_base_dir)) return false;
   make_folders(settings.backup_base_dir, settings);
   if (!is_folder(settings.backup_base_dir)) return false;
   settings.backup_dir = settings.backup_base_dir;
@@ -40,11 +47,11 @@ bool use_preset_folder(InstallerSettings& settings) {
 // is drawn again, so two runs never put their saved files in one folder.
 bool make_fresh_folder(InstallerSettings& settings, const std::string& base, std::uint32_t seed) {
   if (base.empty()) return false;
-  make_folders(base, settings);
   BackupNameGenerator names(seed);
   for (int attempt = 0; attempt < backup_folder_attempts; ++attempt) {
     const std::string candidate = join_path(base, names.next_name());
-    if (!fits_short(candidate)) return false;
+    if (!fits_short(candidate) || !announce(settings, candidate)) return false;
+    if (attempt == 0) make_folders(base, settings);
     Tstring_writer made;
     if (make_dir_journaled(candidate, made, settings.run_record)) {
       settings.backup_dir = candidate;
@@ -56,22 +63,13 @@ bool make_fresh_folder(InstallerSettings& settings, const std::string& base, std
   return false;
 }
 
-bool choose_backup_folder(InstallerSettings& settings, std::uint32_t seed) {
-  if (!settings.backup_base_dir.empty()) return use_preset_folder(settings);
-  return make_fresh_folder(settings, temp_folder(settings.folders), seed);
-}
-
 }  // namespace
 
 bool make_backup_folder(InstallerSettings& settings) { return make_backup_folder(settings, GetTickCount()); }
 
 bool make_backup_folder(InstallerSettings& settings, std::uint32_t seed) {
-  if (!choose_backup_folder(settings, seed)) return false;
-  if (settings.run_record && !settings.run_record->announce(std::string(run_record::backup) + settings.backup_dir)) {
-    settings.backup_dir.clear();
-    return false;
-  }
-  return true;
+  if (!settings.backup_base_dir.empty()) return use_preset_folder(settings);
+  return make_fresh_folder(settings, temp_folder(settings.folders), seed);
 }
 
 bool backup_file(const std::string& destination, const std::string& name, InstallerSettings& settings) {

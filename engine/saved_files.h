@@ -13,6 +13,7 @@
 #include <map>
 #include <string>
 
+#include "core/file_digest.h"
 #include "core/settings.h"
 #include "core/win_handle.h"
 
@@ -51,6 +52,7 @@ class SavedFiles {
 
  private:
   std::map<std::string, WinHandle> held_;  // by the saved path, letter case folded
+  FileDigester digester_;
 };
 
 // Puts a file saved by an earlier run back: only while its bytes have the

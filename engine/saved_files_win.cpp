@@ -177,7 +177,7 @@ bool SavedFiles::save(SavedItem& item, WriteAhead* ahead) {
   WinHandle held = open_held(item.original);
   if (!held) return false;
   if (!is_folder(GetFileAttributesA(item.original.c_str()))) {
-    item.digest = file_sha256(held.get());
+    item.digest = digester_.digest(held.get());
     if (item.digest.empty()) {
       SetLastError(ERROR_READ_FAULT);
       return false;
