@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  Tchecksum checksum(seed);
+  Tdigest checksum(seed);
   double best = 1e30;
   bool matches = false;
   for (int i = 0; i < (rounds > 0 ? rounds : 1); ++i) {

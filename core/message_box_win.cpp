@@ -2,10 +2,8 @@
 
 #include <windows.h>
 
-#include "core/settings.h"
-
-int show_message(const InstallerSettings& settings, const LocalText& text, unsigned style, void* owner) {
-  return show_message_text(text.caption, settings.german() ? text.german : text.english, style, owner);
+int show_message(Msg id, bool german, unsigned style, std::initializer_list<std::string_view> args, void* owner) {
+  return show_message_text(caption(id, german), message(id, german, args), style, owner);
 }
 
 int show_message_text(const std::string& caption, const std::string& text, unsigned style, void* owner) {

@@ -40,26 +40,34 @@ std::optional<std::int32_t> parse_integer(std::string_view text) {
   return static_cast<std::int32_t>(bits);
 }
 
+const std::vector<OptionRule> setup_option_rules = {
+    {'U', OptionKind::flag}, {'I', OptionKind::flag}, {'C', OptionKind::flag},  {'Y', OptionKind::flag},
+    {'H', OptionKind::flag}, {'V', OptionKind::flag}, {'N', OptionKind::flag},  {'S', OptionKind::flag},
+    {'M', OptionKind::flag}, {'R', OptionKind::flag}, {'G', OptionKind::flag},  {'F', OptionKind::flag},
+    {'B', OptionKind::flag}, {'O', OptionKind::flag}, {'Q', OptionKind::flag},  {'L', OptionKind::value},
+    {'P', OptionKind::value}, {'p', OptionKind::value}, {'W', OptionKind::value},
+};
+
 namespace {
 
-// The flag an option letter sets, or null for a letter that is no flag.
-bool* flag_for(InstallerSettings& s, char letter) {
+// The field a flag sets.
+bool* flag_field(InstallerSettings& s, ShellOptions& shell, char letter) {
   switch (letter) {
-    case 'U': case 'u': return &s.user_only;
-    case 'I': case 'i': return &s.desktop_icon;
-    case 'C': case 'c': return &s.add_remove_entry;
-    case 'Y': case 'y': return &s.start_menu_uninstall;
-    case 'H': case 'h': return &s.hide_uninstall;
-    case 'V': case 'v': return &s.game_explorer_legacy;
-    case 'N': case 'n': return &s.game_explorer_native;
-    case 'S': case 's': return &s.no_data_sharing;
-    case 'M': case 'm': return &s.no_start_menu;
-    case 'R': case 'r': return &s.no_registry;
-    case 'G': case 'g': return &s.silent;
-    case 'F': case 'f': return &s.verify_files;
-    case 'B': case 'b': return &s.rollback_on_failure;
-    case 'O': case 'o': return &s.overwrite_all;
-    case 'Q': case 'q': return &s.quiet;
+    case 'U': return &s.user_only;
+    case 'I': return &s.desktop_icon;
+    case 'C': return &s.add_remove_entry;
+    case 'Y': return &s.start_menu_uninstall;
+    case 'H': return &s.hide_uninstall;
+    case 'V': return &s.game_explorer_legacy;
+    case 'N': return &s.game_explorer_native;
+    case 'S': return &s.no_data_sharing;
+    case 'M': return &s.no_start_menu;
+    case 'R': return &s.no_registry;
+    case 'G': return &s.silent;
+    case 'F': return &s.verify_files;
+    case 'B': return &s.rollback_on_failure;
+    case 'O': return &s.overwrite_all;
+    case 'Q': return &shell.quiet;
     default: return nullptr;
   }
 }
@@ -81,50 +89,49 @@ void reset_option_fields(InstallerSettings& s) {
   s.verify_files = true;
   s.rollback_on_failure = false;
   s.overwrite_all = false;
-  s.quiet = false;
   s.install_dir.clear();
-  s.log_path.clear();
   s.backup_base_dir.clear();
   s.start_menu_dir.clear();
   s.uninstall_menu_dir.clear();
 }
 
-void apply_option(InstallerSettings& s, std::string_view argument) {
-  if (argument.size() < 2 || argument[0] != '-') return;
-  const char letter = argument[1];
+void apply_value(InstallerSettings& s, ShellOptions& shell, char letter, const std::string& value) {
   // The language text is only stored, so it keeps the cut of a short string.
   // Folders stay whole: a cut folder would be another folder, so the path
   // check refuses one that is too long instead.
-  const std::string_view value = argument.substr(2);
-  const std::string_view short_value = argument.substr(0, short_string_max).substr(2);
-
-  if (letter == 'L') {
-    s.launch_args = std::string(short_value);
-    if (const auto number = parse_integer(short_value)) {
-      s.language_offset = *number;
-      s.skip_language_dialog = true;
-    } else {
-      s.language_offset = language_english;
-    }
-  } else if (letter == 'P') {
-    s.install_dir = std::string(value);
-  } else if (letter == 'p') {
-    s.backup_base_dir = std::string(value);
-  } else if (letter == 'W') {
-    s.log_path = std::string(value);
-  } else if (bool* flag = flag_for(s, letter)) {
-    *flag = letter >= 'A' && letter <= 'Z';
+  switch (letter) {
+    case 'L':
+      s.launch_args = value.substr(0, short_string_max - 2);  // the argument cut at 255 characters
+      if (const auto number = parse_integer(s.launch_args)) {
+        s.language_offset = *number;
+        s.skip_language_dialog = true;
+      } else {
+        s.language_offset = language_english;
+      }
+      break;
+    case 'P': s.install_dir = value; break;
+    case 'p': s.backup_base_dir = value; break;
+    case 'W': shell.log_path = value; break;
+    default: break;
   }
 }
 
 }  // namespace
 
-void parse_options(InstallerSettings& settings, const std::vector<std::string>& arguments) {
+ShellOptions parse_options(InstallerSettings& settings, const std::vector<std::string>& arguments) {
   reset_option_fields(settings);
-  for (const auto& argument : arguments) apply_option(settings, argument);
+  ShellOptions shell;
+  for (const OptionUse& use : read_options(arguments, setup_option_rules)) {
+    if (bool* flag = flag_field(settings, shell, use.letter)) {
+      *flag = use.on;
+    } else {
+      apply_value(settings, shell, use.letter, use.value);
+    }
+  }
   if (settings.language_offset != language_german) settings.language_offset = language_english;
   // A run with nothing shown asks nothing either.
-  if (settings.quiet) settings.silent = true;
+  if (shell.quiet) settings.silent = true;
+  return shell;
 }
 
 bool parse_decimal(std::string_view digits, std::uint64_t& value) {

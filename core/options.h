@@ -1,7 +1,7 @@
 #pragma once
-// Command-line options. An argument is recognised by its first two characters
-// (case matters); the rest is its value. Flags: upper case turns an option on,
-// lower case off. Unknown arguments are ignored; a later option wins.
+// setup.exe's options, read by the one option grammar (core/option_grammar.h):
+// the flag pairs U I C Y H V N S M R G F B O and Q, and the values of -L, -P,
+// -p and -W, each attached to its letter.
 
 #include <cstdint>
 #include <optional>
@@ -9,12 +9,24 @@
 #include <string_view>
 #include <vector>
 
+#include "core/option_grammar.h"
+
 struct InstallerSettings;
+
+// What the options ask of the program's shell (ui/program_shell.h) beyond
+// the settings record: both programs take them alike.
+struct ShellOptions {
+  bool quiet = false;    // Q: nothing shown at all; implies silent
+  std::string log_path;  // W: the plain-text log of the run, empty for none
+};
+
+// setup.exe's rules.
+extern const std::vector<OptionRule> setup_option_rules;
 
 // Resets the option fields to their defaults, then applies the arguments in
 // order (the program's own path is not among them), then keeps only 0 or 1000
-// as language offset.
-void parse_options(InstallerSettings& settings, const std::vector<std::string>& arguments);
+// as language offset. A quiet run is silent too.
+ShellOptions parse_options(InstallerSettings& settings, const std::vector<std::string>& arguments);
 
 // A signed 32-bit integer: leading blanks and tabs, an optional sign, then
 // decimal digits or hexadecimal digits after "$" or "0x". Nothing else may

@@ -1,5 +1,6 @@
 #include "core/run_log.h"
 
+#include "core/options.h"
 #include "core/settings.h"
 
 void RunLog::line(std::string_view text) {
@@ -33,12 +34,12 @@ std::string arguments_line(const std::vector<std::string>& arguments) {
   return text;
 }
 
-std::string setup_options_line(const InstallerSettings& s) {
+std::string setup_options_line(const InstallerSettings& s, const ShellOptions& shell) {
   const struct {
     char letter;
     bool on;
   } flags[] = {
-      {'G', s.silent},          {'Q', s.quiet},          {'O', s.overwrite_all},       {'F', s.verify_files},
+      {'G', s.silent},          {'Q', shell.quiet},          {'O', s.overwrite_all},       {'F', s.verify_files},
       {'B', s.rollback_on_failure}, {'U', s.user_only},  {'I', s.desktop_icon},        {'C', s.add_remove_entry},
       {'Y', s.start_menu_uninstall}, {'H', s.hide_uninstall}, {'S', s.no_data_sharing}, {'M', s.no_start_menu},
       {'R', s.no_registry},     {'V', s.game_explorer_legacy}, {'N', s.game_explorer_native},
@@ -50,6 +51,6 @@ std::string setup_options_line(const InstallerSettings& s) {
     text += f.on ? '+' : '-';
   }
   text += " language " + std::to_string(s.language_offset) + (s.skip_language_dialog ? " (-L)" : " (asked)");
-  text += "; -P \"" + s.install_dir + "\"; -p \"" + s.backup_base_dir + "\"; -W \"" + s.log_path + "\"";
+  text += "; -P \"" + s.install_dir + "\"; -p \"" + s.backup_base_dir + "\"; -W \"" + shell.log_path + "\"";
   return text;
 }

@@ -18,6 +18,7 @@
 #include "core/progress_sink.h"
 
 struct InstallerSettings;
+struct ShellOptions;
 
 // Where the lines go: the file (core/run_log_file.h) or a test's buffer.
 class LogOutput {
@@ -56,4 +57,4 @@ std::string arguments_line(const std::vector<std::string>& arguments);
 
 // setup.exe's options as parsed: every flag by its letter ("G+" on, "G-"
 // off) and the values of -L, -P, -p and -W.
-std::string setup_options_line(const InstallerSettings& settings);
+std::string setup_options_line(const InstallerSettings& settings, const ShellOptions& shell);

@@ -6,14 +6,6 @@
 
 namespace {
 
-constexpr const char* log_caption = "Log file";
-
-std::string unwritable_text(bool german, const std::string& path, const std::string& error) {
-  return german ? "Die Protokolldatei\r\n" + path + "\r\nlässt sich nicht schreiben (" + error +
-                      ").\r\nEs geht ohne Protokoll weiter."
-                : "The log file\r\n" + path + "\r\ncannot be written (" + error + ").\r\nThe run goes on without a log.";
-}
-
 std::string reason_of(DWORD error) {
   const std::string message = system_error_message(error);
   return "error " + std::to_string(error) + (message.empty() ? "" : ": " + message);
@@ -68,7 +60,7 @@ void open_run_log(RunLogFile& file, RunLog& log, const std::string& path, bool q
     const std::string reason = reason_of(error);
     note_on_standard_error(std::string(program) + ": the log file " + path + " cannot be written (" + reason +
                            "); the run goes on without a log.\r\n");
-    if (!quiet) show_message_text(log_caption, unwritable_text(german, path, reason), MB_OK | MB_ICONWARNING);
+    if (!quiet) show_message(Msg::log_unwritable, german, MB_OK | MB_ICONWARNING, {path, reason});
   };
   if (file.open(path)) {
     file.on_failure(notice);

@@ -26,7 +26,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/settings.h"
+#include "engine/recorded_run.h"
 
 constexpr const char* backup_list_name = "log_backup.dat";
 

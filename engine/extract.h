@@ -15,7 +15,7 @@
 #include "payload/fileset.h"
 #include "payload/fileset_sums.h"
 
-struct InstallerSettings;
+struct InstallRun;
 
 // Walks the entries in stored order into install_dir (ends with "\"). A file
 // entry counts one failure when it cannot be created or written whole, when
@@ -33,10 +33,10 @@ struct InstallerSettings;
 // there. written, when given, gets the index of every file entry written
 // whole (and, with verify, read back as packed).
 std::int32_t install_fileset(const FilesetView& fileset, const FilesetSums& sums, const std::string& install_dir,
-                             bool verify, InstallerSettings& settings, std::vector<std::int32_t>* written = nullptr);
+                             bool verify, InstallRun& run, std::vector<std::int32_t>* written = nullptr);
 
-// Called before each file's contents are written; tells the settings'
-// progress sink, when the run has one, how far the payload's data got.
-void progress_hook(InstallerSettings& settings, std::int32_t index, std::int32_t count, std::int32_t size,
+// Called before each file's contents are written; tells the run's progress
+// sink, when it has one, how far the payload's data got.
+void progress_hook(InstallRun& run, std::int32_t index, std::int32_t count, std::int32_t size,
                    const std::string& destination, const std::string& name, std::int32_t data_length,
                    std::uint32_t offset);

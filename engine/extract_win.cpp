@@ -8,7 +8,9 @@
 
 #include "core/folders.h"
 #include "core/paths.h"
+#include "core/progress_sink.h"
 #include "core/settings.h"
+#include "engine/install_run.h"
 #include "core/win_handle.h"
 #include "engine/backup.h"
 #include "engine/entry_path.h"
@@ -41,8 +43,8 @@ constexpr std::uint32_t read_back_chunk = 1 << 20;
 class Extraction {
  public:
   Extraction(const FilesetView& fileset, const FilesetSums& sums, const std::string& destination, bool verify,
-             InstallerSettings& settings, std::vector<std::int32_t>* written)
-      : fileset_(fileset), sums_(sums), destination_(destination), verify_(verify), s_(settings), written_(written) {}
+             InstallRun& run, std::vector<std::int32_t>* written)
+      : fileset_(fileset), sums_(sums), destination_(destination), verify_(verify), run_(run), written_(written) {}
 
   std::int32_t run() {
     for_each_entry(fileset_, [this](const Tpayload_entry& entry) {
@@ -69,7 +71,7 @@ class Extraction {
       return true;
     }
     Tfilecopystream sink;
-    CreateResult created = sink.create_file(target.path, s_.journal, s_.run_record);
+    CreateResult created = sink.create_file(target.path, run_.settings.journal, run_.record);
     if (created == CreateResult::exists) {
       if (!make_way(target.path, entry.name)) {
         ++failures_;
@@ -77,7 +79,7 @@ class Extraction {
         return false;
       }
       // A file that appeared after the move was not saved: it is not replaced.
-      created = sink.create_file(target.path, s_.journal, s_.run_record);
+      created = sink.create_file(target.path, run_.settings.journal, run_.record);
     }
     if (created != CreateResult::created) {
       const DWORD error = GetLastError();
@@ -97,7 +99,7 @@ class Extraction {
     return true;
   }
 
-  bool record_failed() const { return s_.run_record && s_.run_record->failed(); }
+  bool record_failed() const { return run_.record && run_.record->failed(); }
 
   void folder_entry(const Tpayload_entry& entry) {
     const EntryPath target = entry_path(destination_, entry.name, record::dir);
@@ -106,11 +108,11 @@ class Extraction {
       finished("not made: " + destination_ + entry.name + " (the name leaves the installation folder)");
     }
     // A folder that cannot be made is not counted: its files fail on their own.
-    if (target.status == EntryPathStatus::ok) force_dirs_journaled(target.path, s_.journal, s_.run_record);
+    if (target.status == EntryPathStatus::ok) force_dirs_journaled(target.path, run_.settings.journal, run_.record);
   }
 
   void finished(std::string_view outcome, DWORD error = 0) {
-    if (s_.progress) s_.progress->file_finished(outcome, error);
+    if (run_.progress) run_.progress->file_finished(outcome, error);
   }
 
   // Whether the existing file or folder at path may be replaced, and if so,
@@ -123,30 +125,22 @@ class Extraction {
       in_the_way_ = "a folder with contents is in its place";
       return false;
     }
-    switch (decide_overwrite(s_.overwrite_all, s_.silent)) {
-      case OverwriteDecision::refuse:
-        in_the_way_ = "a file is in its place, and -O was not given";
-        return false;
-      case OverwriteDecision::ask:
-        if (!ask_overwrite(path, s_)) {
-          in_the_way_ = "a file is in its place, and the user kept it";
-          return false;
-        }
-        break;
-      case OverwriteDecision::replace:
-        break;
+    if (!may_replace(run_, path)) {
+      in_the_way_ = run_.settings.silent ? "a file is in its place, and -O was not given"
+                                         : "a file is in its place, and the user kept it";
+      return false;
     }
-    if (backup_file(destination_, name, s_)) return true;
+    if (backup_file(destination_, name, run_)) return true;
     in_the_way_error_ = GetLastError();
     in_the_way_ = "the file in its place could not be moved into the backup folder";
     // The file stays where it was, so nothing was lost that the count must show.
-    --s_.backups.not_saved;
+    --run_.settings.backups.not_saved;
     return false;
   }
 
   // Writes the entry's contents in one write. False unless every byte is on disk.
   bool write_whole(const Tpayload_entry& entry, Tfilecopystream& sink) {
-    progress_hook(s_, entry.index, fileset_.count(), entry.size, destination_, entry.name, fileset_.data_length(),
+    progress_hook(run_, entry.index, fileset_.count(), entry.size, destination_, entry.name, fileset_.data_length(),
                   entry.data_offset);
     Tfilecopystream source;
     source.attach_memory(entry.data, entry.size);
@@ -171,7 +165,7 @@ class Extraction {
   const FilesetSums& sums_;
   const std::string& destination_;
   const bool verify_;
-  InstallerSettings& s_;
+  InstallRun& run_;
   std::vector<std::int32_t>* written_;
   std::int32_t failures_ = 0;
   std::string in_the_way_;
@@ -184,11 +178,11 @@ class Extraction {
 }  // namespace
 
 std::int32_t install_fileset(const FilesetView& fileset, const FilesetSums& sums, const std::string& install_dir,
-                             bool verify, InstallerSettings& settings, std::vector<std::int32_t>* written) {
-  return Extraction(fileset, sums, install_dir, verify, settings, written).run();
+                             bool verify, InstallRun& run, std::vector<std::int32_t>* written) {
+  return Extraction(fileset, sums, install_dir, verify, run, written).run();
 }
 
-void progress_hook(InstallerSettings& settings, std::int32_t, std::int32_t, std::int32_t, const std::string&,
+void progress_hook(InstallRun& run, std::int32_t, std::int32_t, std::int32_t, const std::string&,
                    const std::string& name, std::int32_t data_length, std::uint32_t offset) {
-  if (settings.progress) settings.progress->file_started(name, offset, static_cast<std::uint32_t>(data_length));
+  if (run.progress) run.progress->file_started(name, offset, static_cast<std::uint32_t>(data_length));
 }

@@ -6,15 +6,15 @@
 
 namespace {
 
-const char* problem_text(LineProblem p) {
+Msg problem_reason(LineProblem p) {
   switch (p) {
-    case LineProblem::too_long: return "the line is longer than a record can be";
-    case LineProblem::zero_byte: return "the line holds a zero byte";
-    case LineProblem::line_break: return "the line holds a line break of another form";
-    case LineProblem::cut_short: return "the journal ends in the middle of this line";
+    case LineProblem::too_long: return Msg::reason_line_too_long;
+    case LineProblem::zero_byte: return Msg::reason_zero_byte;
+    case LineProblem::line_break: return Msg::reason_line_break;
+    case LineProblem::cut_short: return Msg::reason_cut_short;
     case LineProblem::none: break;
   }
-  return "";
+  return Msg::reason_no_record;
 }
 
 // A line of a kind the setup writes: "DIR:", "FILE:", "APP:", "RDIR:", or the
@@ -38,11 +38,11 @@ JournalRuns read_journal_runs(std::string_view journal, std::string_view backup_
   for (const JournalLine& line : parse_journal_text(journal)) {
     offset += line.text.size() + (line.problem == LineProblem::cut_short ? 0 : 2);
     if (line.problem != LineProblem::none) {
-      out.unreadable.push_back({line.text, problem_text(line.problem)});
+      out.unreadable.push_back({line.text, problem_reason(line.problem)});
       continue;
     }
     if (!is_journal_record(line.text)) {
-      out.unreadable.push_back({line.text, "the line is no record the setup writes"});
+      out.unreadable.push_back({line.text, Msg::reason_no_record});
       continue;
     }
     ++out.records;
@@ -65,14 +65,13 @@ JournalRuns read_journal_runs(std::string_view journal, std::string_view backup_
 
   const BackupList list = parse_backup_list(backup_list_bytes);
   for (const std::string& line : list.unreadable) {
-    out.unreadable.push_back({line, "the backup list's line is none it writes, or belongs to no run"});
+    out.unreadable.push_back({line, Msg::reason_list_line});
   }
   for (const BackupListRun& saved : list.runs) {
     std::size_t i = 0;
     while (i < ends.size() && ends[i] != saved.journal_end) ++i;
     if (i == ends.size()) {
-      out.unreadable.push_back({std::string(backup_list::run) + std::to_string(saved.journal_end),
-                                "the backup list names a run that log_inst.dat does not hold"});
+      out.unreadable.push_back({std::string(backup_list::run) + std::to_string(saved.journal_end), Msg::reason_list_run});
       continue;
     }
     RecordedRun& r = out.runs[i];

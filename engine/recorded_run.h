@@ -11,6 +11,17 @@
 
 #include "core/settings.h"
 
+// One file or folder a run moved into its backup folder: where it was,
+// where it went, the attributes it had (0: not known), and the SHA-256 of its
+// bytes taken before the move, as 64 hexadecimal digits (empty for an empty
+// folder). It goes back only while its bytes still have that digest.
+struct SavedItem {
+  std::string original;
+  std::string saved;
+  std::uint32_t attributes = 0;
+  std::string digest;
+};
+
 // One value of an Add/Remove Programs entry as it was before the run.
 struct EntryValue {
   std::string name;

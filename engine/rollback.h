@@ -6,12 +6,10 @@
 // is gone already counts as undone. Only what the run itself saved is moved
 // back, and only the folders it made are removed, and only when empty.
 
-#include <cstdint>
-#include <functional>
-#include <string>
 #include <vector>
 
-#include "core/settings.h"
+#include "core/messages.h"
+#include "engine/install_run.h"
 #include "engine/recorded_run.h"
 #include "engine/undo.h"
 
@@ -19,19 +17,16 @@ struct InstallationPlaces;
 
 // This run as the undo sees it: its journal, its backup folder with what it
 // saved there, and the start-menu folders it uses.
-RecordedRun this_run(const InstallerSettings& settings);
+RecordedRun this_run(const InstallRun& run);
 
 // Rolls this run back: the journal is replaced by the records that could not
 // be undone, and the restored and unrestored counts are set. context gives
-// the registry, the held saved files and the run's record. Unless the run is
-// silent, the report is shown.
-UndoOutcome rollback(InstallerSettings& settings, const InstallationPlaces& places, const UndoContext& context);
+// the registry, the held saved files and the run's record.
+UndoOutcome rollback(InstallRun& run, const InstallationPlaces& places, const UndoContext& context);
 
 // The saved items that are still in the backup folder.
 std::vector<SavedItem> saved_items_present(const BackupState& backup);
 
-// Asks whether to roll back a failed installation; true for Yes.
-bool ask_rollback(const InstallerSettings& settings);
-
-// Shows the report for the journal as it is now and the backup counts.
-void show_rollback_report(const InstallerSettings& settings, std::int32_t saved);
+// The numbers of the rollback report, from the journal as it is now and the
+// backup counts; saved: the saved files the rollback found.
+RollbackNumbers rollback_numbers(const InstallerSettings& settings, std::int32_t saved);

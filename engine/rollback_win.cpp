@@ -3,24 +3,23 @@
 #include <windows.h>
 
 #include "core/journal.h"
-#include "core/message_box.h"
 #include "engine/places.h"
-#include "engine/rollback_text.h"
 #include "engine/undo_plan.h"
 
-RecordedRun this_run(const InstallerSettings& settings) {
-  RecordedRun run;
-  for (std::string& r : read_records(settings.journal)) {
+RecordedRun this_run(const InstallRun& run) {
+  const InstallerSettings& s = run.settings;
+  RecordedRun recorded;
+  for (std::string& r : read_records(s.journal)) {
     if (has_prefix(r, record::backup_dir)) continue;  // the backup folder is the run's own
-    run.records.push_back(std::move(r));
+    recorded.records.push_back(std::move(r));
   }
-  run.backup_dir = settings.backup_dir;
-  run.saved = settings.backup.items;
-  run.backup_dirs_made = settings.backup.created_dirs;
-  for (const std::string* menu : {&settings.start_menu_dir, &settings.uninstall_menu_dir}) {
-    if (!menu->empty()) run.menu_dirs.push_back(*menu);
+  recorded.backup_dir = s.backup_dir;
+  recorded.saved = run.backup.items;
+  recorded.backup_dirs_made = run.backup.created_dirs;
+  for (const std::string* menu : {&s.start_menu_dir, &s.uninstall_menu_dir}) {
+    if (!menu->empty()) recorded.menu_dirs.push_back(*menu);
   }
-  return run;
+  return recorded;
 }
 
 std::vector<SavedItem> saved_items_present(const BackupState& backup) {
@@ -31,30 +30,25 @@ std::vector<SavedItem> saved_items_present(const BackupState& backup) {
   return present;
 }
 
-UndoOutcome rollback(InstallerSettings& settings, const InstallationPlaces& places, const UndoContext& context) {
-  const UndoPlan plan = plan_undo({this_run(settings)}, places, RecordSource::this_run);
+UndoOutcome rollback(InstallRun& run, const InstallationPlaces& places, const UndoContext& context) {
+  InstallerSettings& s = run.settings;
+  const UndoPlan plan = plan_undo({this_run(run)}, places, RecordSource::this_run);
   UndoOutcome outcome = carry_out(plan, context);
-  settings.journal.done();
-  settings.journal.init();
+  s.journal.done();
+  s.journal.init();
   // A record the plan refused was not this run's to undo: it stays listed.
   for (const RefusedRecord& r : plan.refused) {
     if (has_prefix(r.record, record::file) || has_prefix(r.record, record::dir) || has_prefix(r.record, record::app)) {
-      settings.journal.add(r.record);
+      s.journal.add(r.record);
     }
   }
-  for (const std::string& r : outcome.records_left) settings.journal.add(r);
-  settings.backups.restored = outcome.restored;
-  settings.backups.unrestored = outcome.unrestored;
-  if (!settings.silent) show_rollback_report(settings, settings.backups.saved);
+  for (const std::string& r : outcome.records_left) s.journal.add(r);
+  s.backups.restored = outcome.restored;
+  s.backups.unrestored = outcome.unrestored;
   return outcome;
 }
 
-bool ask_rollback(const InstallerSettings& settings) {
-  return show_message_text(rollback_question_caption, rollback_question(settings.german()),
-                           MB_YESNO | MB_ICONERROR) == IDYES;
-}
-
-void show_rollback_report(const InstallerSettings& settings, std::int32_t saved) {
+RollbackNumbers rollback_numbers(const InstallerSettings& settings, std::int32_t saved) {
   const JournalCounts left = count_records(settings.journal);
   RollbackNumbers n;
   n.saved = saved;
@@ -64,5 +58,5 @@ void show_rollback_report(const InstallerSettings& settings, std::int32_t saved)
   n.files_left = left.files;
   n.folders_left = left.folders;
   n.registrations_left = left.registrations;
-  show_message_text(rollback_report_caption, rollback_report(settings.german(), n), MB_OK | MB_ICONINFORMATION);
+  return n;
 }

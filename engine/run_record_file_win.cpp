@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "core/file_bytes.h"
 #include "core/new_file.h"
 #include "core/paths.h"
 
@@ -48,19 +49,9 @@ std::optional<LeftRecord> RunRecordFile::left_by_stopped_run(const std::string& 
   LeftRecord left;
   left.path = stopped_run_path(install_dir);
   if (left.path.empty()) return std::nullopt;
-  WinHandle file(CreateFileA(left.path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  LARGE_INTEGER size{};
-  left.readable = file && GetFileSizeEx(file.get(), &size) && static_cast<std::uint64_t>(size.QuadPart) <= run_record_limit;
-  if (!left.readable) return left;
-  char buffer[65536];
-  DWORD got = 0;
-  BOOL ok = TRUE;
-  while ((ok = ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) && got > 0) {
-    left.bytes.append(buffer, got);
-    if (left.bytes.size() > run_record_limit) break;
-  }
-  left.readable = ok && left.bytes.size() <= run_record_limit;
+  std::optional<std::string> bytes = read_file_bytes(left.path, run_record_limit);
+  left.readable = bytes.has_value();
+  if (bytes) left.bytes = std::move(*bytes);
   return left;
 }
 

@@ -14,8 +14,8 @@
 #include <string>
 
 #include "core/file_digest.h"
-#include "core/settings.h"
 #include "core/win_handle.h"
+#include "engine/recorded_run.h"
 
 class WriteAhead;
 

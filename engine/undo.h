@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "core/messages.h"
 #include "engine/undo_plan.h"
 
 class ProgressSink;
@@ -23,7 +24,8 @@ class WriteAhead;
 
 struct LeftItem {
   std::string path;
-  std::string why;  // English
+  Msg why;                 // one of the catalogue's reasons
+  std::uint32_t error = 0; // the system's error code, for Msg::reason_error
 };
 
 struct UndoOutcome {

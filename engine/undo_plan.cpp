@@ -45,7 +45,7 @@ class Planner {
     // product is refused all the same.
     for (const auto& before : run.entries_before) {
       if (!entry_seen_.count(before.first) && !own_entry(before.first)) {
-        refuse(std::string(run_record::app_was) + before.first, "the entry is not the one of this product in this folder");
+        refuse(std::string(run_record::app_was) + before.first, Msg::reason_entry_not_ours);
       }
     }
     for (const std::string& folder : run.backup_dirs_made) made_folder(folder, run.backup_dir);
@@ -82,7 +82,7 @@ class Planner {
     } else if (has_prefix(r, record::app)) {
       entry(r, r.substr(record::app.size()), run);
     } else if (!is_probe_record(r)) {
-      refuse(r, "the line is no record the setup writes");
+      refuse(r, Msg::reason_no_record);
     }
   }
 
@@ -100,7 +100,7 @@ class Planner {
       step.root = root;
       step.only_if_ours = source_ == RecordSource::journal;
     } else {
-      return refuse(r, "the file lies outside the installation folder and is none of the product's shortcuts");
+      return refuse(r, Msg::reason_file_outside);
     }
     files_.push_back(step);
   }
@@ -114,8 +114,7 @@ class Planner {
     } else if (const std::string root = menu_folder_root(places_, path); !root.empty() && holds_own_links(path)) {
       step.root = root;
     } else {
-      return refuse(r, "the folder is neither the installation folder, above it or below it, nor one of the "
-                       "product's start-menu folders");
+      return refuse(r, Msg::reason_folder_outside);
     }
     folders_.push_back(step);
   }
@@ -125,7 +124,7 @@ class Planner {
   }
 
   void entry(const std::string& r, const std::string& key, const RecordedRun& run) {
-    if (!own_entry(key)) return refuse(r, "the entry is not the one of this product in this folder");
+    if (!own_entry(key)) return refuse(r, Msg::reason_entry_not_ours);
     entry_seen_[key] = true;
     const auto before = run.entries_before.find(key);
     UndoStep step = make(before == run.entries_before.end() ? UndoAction::remove_entry : UndoAction::restore_entry,
@@ -139,13 +138,13 @@ class Planner {
     UndoStep step = make(UndoAction::write_back, path, r);
     step.data = bytes;
     step.root = in_installation(places_, path) ? places_.install_dir : own_link_root(places_, path);
-    if (step.root.empty()) return refuse("earlier link " + path, "the file is none of the product's shortcuts");
+    if (step.root.empty()) return refuse("earlier link " + path, Msg::reason_link_not_ours);
     links_.push_back(step);
   }
 
   void journal_before(const std::string& path, std::uint64_t length) {
     if (!is_own_file(places_, path)) {
-      return refuse("earlier journal " + path, "the file is not this installation's journal");
+      return refuse("earlier journal " + path, Msg::reason_journal_not_ours);
     }
     UndoStep step = make(UndoAction::cut_back, path, std::string(record::file) + path);
     step.length = length;
@@ -167,13 +166,12 @@ class Planner {
   // below the installation folder.
   bool saved_in_place(const SavedItem& item, const std::string& backup_dir) {
     if (backup_dir.empty() || !backup_folder_allowed(places_, backup_dir)) {
-      refuse(saved_record(item), "the folder of replaced files lies in no place a run saves to");
+      refuse(saved_record(item), Msg::reason_backup_folder_outside);
       return false;
     }
     if (!in_installation(places_, item.original) || !lies_below(item.saved, backup_dir) ||
         !same_path(item.saved, join_path(backup_dir, relative_part(item.original, places_.install_dir)))) {
-      refuse(saved_record(item), "the saved file and its place are not a file of the installation and its copy "
-                                 "in the folder of replaced files");
+      refuse(saved_record(item), Msg::reason_saved_file_misplaced);
       return false;
     }
     return true;
@@ -184,7 +182,7 @@ class Planner {
     const bool related = !backup_dir.empty() && (lies_in(backup_dir, folder) || lies_below(folder, backup_dir));
     if (!related || is_shell_folder(places_, folder) || lies_in_any(folder, places_.system_folders) ||
         !backup_folder_allowed(places_, backup_dir) || lies_in(folder, places_.install_dir)) {
-      return refuse(std::string(record::dir) + folder, "the folder was not made for the folder of replaced files");
+      return refuse(std::string(record::dir) + folder, Msg::reason_made_folder_outside);
     }
     UndoStep step = make(UndoAction::remove_made_folder, folder, std::string(record::dir) + folder);
     step.root = folder;
@@ -237,7 +235,7 @@ class Planner {
     return step;
   }
 
-  void refuse(const std::string& record, const char* why) { plan_.refused.push_back({record, why}); }
+  void refuse(const std::string& record, Msg why) { plan_.refused.push_back({record, why}); }
 
   void flush() {
     for (auto* kind : {&files_, &links_, &journals_, &restores_, &folders_, &entries_, &made_, &tree_}) {

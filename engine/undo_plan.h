@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "core/messages.h"
 #include "engine/places.h"
 #include "engine/recorded_run.h"
 
@@ -59,7 +60,7 @@ struct UndoStep {
 
 struct RefusedRecord {
   std::string record;
-  std::string why;  // English, for the log and the tests
+  Msg why;  // one of the catalogue's reasons
 };
 
 struct UndoPlan {

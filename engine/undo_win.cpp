@@ -21,15 +21,18 @@ constexpr DWORD no_attributes = INVALID_FILE_ATTRIBUTES;
 bool is_link(DWORD a) { return a != no_attributes && (a & FILE_ATTRIBUTE_REPARSE_POINT); }
 bool is_folder(DWORD a) { return a != no_attributes && (a & FILE_ATTRIBUTE_DIRECTORY); }
 
-std::string why_not(DWORD error) {
+Msg why_not(DWORD error) {
   switch (error) {
     case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION: return "in use";
-    case ERROR_ACCESS_DENIED: return "access denied";
-    case ERROR_DIR_NOT_EMPTY: return "not empty";
-    default: return "error " + std::to_string(error);
+    case ERROR_LOCK_VIOLATION: return Msg::reason_in_use;
+    case ERROR_ACCESS_DENIED: return Msg::reason_access_denied;
+    case ERROR_DIR_NOT_EMPTY: return Msg::reason_not_empty;
+    default: return Msg::reason_error;
   }
 }
+
+// A reason as the log gives it: in English, with the system's error code.
+std::string logged(Msg why, DWORD error) { return reason_text(why, false, error); }
 
 // The whole file, as it was (a link of an earlier installation).
 bool write_whole_file(const std::string& path, const std::string& bytes) {
@@ -96,7 +99,7 @@ class Executor {
     if (!may_act_on(step)) return;
     if (step.only_if_ours && c_.link_is_ours && GetFileAttributesA(path.c_str()) != no_attributes &&
         !c_.link_is_ours(path)) {
-      out_.not_ours.push_back({path, "it leads elsewhere now, so it is another installation's"});
+      out_.not_ours.push_back({path, Msg::reason_leads_elsewhere});
       return finished("left " + path + " (it leads elsewhere now)");
     }
     if (DeleteFileA(path.c_str())) return removed_file(path);
@@ -104,7 +107,7 @@ class Executor {
     if (is_gone_error(error)) return finished("gone already: " + path);
     const DWORD a = GetFileAttributesA(path.c_str());
     if (a == no_attributes) return leave(step, why_not(error), error);
-    if (is_folder(a)) return leave(step, "a folder, not a file");
+    if (is_folder(a)) return leave(step, Msg::reason_a_folder);
     if (a & FILE_ATTRIBUTE_READONLY) {
       SetFileAttributesA(path.c_str(), a & ~DWORD{FILE_ATTRIBUTE_READONLY});
       if (DeleteFileA(path.c_str())) return removed_file(path);
@@ -117,7 +120,7 @@ class Executor {
 
   void write_back(const UndoStep& step) {
     if (!may_act_on(step)) return;
-    if (is_folder(GetFileAttributesA(step.path.c_str()))) return leave(step, "a folder is in its place");
+    if (is_folder(GetFileAttributesA(step.path.c_str()))) return leave(step, Msg::reason_folder_in_its_place);
     if (!write_whole_file(step.path, step.data)) return leave(step, why_not(GetLastError()), GetLastError());
     finished("put back the earlier " + step.path);
   }
@@ -132,7 +135,7 @@ class Executor {
     const SavedItem item{step.path, step.from, step.attributes, step.digest};
     if (!may_act_on(step)) return;
     if (!plain_long_name(step.from)) {
-      out_.refused.push_back({step.from, "it is named by a short name"});
+      out_.refused.push_back({step.from, Msg::reason_short_name});
       return finished("refused " + step.record + " (it is named by a short name)");
     }
     // The caller's own place (the uninstaller's program, which it removes
@@ -159,7 +162,7 @@ class Executor {
         ++out_.restored;
         return finished("put back " + step.path + " from " + step.from);
       case PutBack::gone: return;
-      case PutBack::place_taken: return leave_saved(step, "its place is taken");
+      case PutBack::place_taken: return leave_saved(step, Msg::reason_place_taken);
       case PutBack::other_bytes:
         // Not left for another try: no undo may put back what somebody
         // else chose. It stays where it was saved, and is named.
@@ -203,7 +206,7 @@ class Executor {
     if (c_.keep_entry_while_left && !out_.left.empty()) return;
     const bool ok = step.action == UndoAction::remove_entry ? c_.remove_entry && c_.remove_entry(step.path)
                                                             : c_.restore_entry && c_.restore_entry(step.path, step.values);
-    if (!ok) return leave(step, "the entry could not be taken back");
+    if (!ok) return leave(step, Msg::reason_entry_stays);
     ++out_.entries;
     finished(step.action == UndoAction::remove_entry ? "removed the Add/Remove Programs entry " + step.path
                                                      : "put back the earlier Add/Remove Programs entry " + step.path);
@@ -216,18 +219,22 @@ class Executor {
 
   void saved_deletion(const UndoStep& step) {
     if (!may_act_on(step)) return;
-    if (!delete_saved({{}, step.path, 0, step.digest})) leave_only(step, "its bytes were changed since it was saved");
+    if (!delete_saved({{}, step.path, 0, step.digest})) leave_only(step, Msg::reason_bytes_changed);
   }
 
   // The checks every path gets before anything is done to it. What fails
   // them is not where its record says: refused, not left to try again.
   bool may_act_on(const UndoStep& step) {
-    const char* why = !plain_long_name(step.path)                 ? "it is named by a short name"
-                      : !reached_without_link(step.path, step.root) ? "it is reached through a link"
-                                                                      : nullptr;
-    if (!why) return true;
+    Msg why;
+    if (!plain_long_name(step.path)) {
+      why = Msg::reason_short_name;
+    } else if (!reached_without_link(step.path, step.root)) {
+      why = Msg::reason_through_link;
+    } else {
+      return true;
+    }
     out_.refused.push_back({step.path, why});
-    finished("refused " + step.record + " (" + why + ")");
+    finished("refused " + step.record + " (" + logged(why, 0) + ")");
     return false;
   }
 
@@ -298,20 +305,20 @@ class Executor {
   }
 
   // What should have gone and stays, with the system's error when one was given.
-  void leave(const UndoStep& step, const std::string& why, DWORD error = 0) {
+  void leave(const UndoStep& step, Msg why, DWORD error = 0) {
     if (has_prefix(step.record, record::file) || has_prefix(step.record, record::dir) ||
         has_prefix(step.record, record::app)) {
       out_.records_left.push_back(step.record);
     }
     leave_only(step, why, error);
   }
-  void leave_only(const UndoStep& step, const std::string& why, DWORD error = 0) {
-    out_.left.push_back({step.path, why});
-    finished("could not undo " + step.path + " (" + why + ")", error);
+  void leave_only(const UndoStep& step, Msg why, DWORD error = 0) {
+    out_.left.push_back({step.path, why, error});
+    finished("could not undo " + step.path + " (" + logged(why, error) + ")", error);
   }
-  void leave_saved(const UndoStep& step, const std::string& why, DWORD error = 0) {
-    out_.left.push_back({step.from, why});
-    finished("could not put back " + step.path + " from " + step.from + " (" + why + ")", error);
+  void leave_saved(const UndoStep& step, Msg why, DWORD error = 0) {
+    out_.left.push_back({step.from, why, error});
+    finished("could not put back " + step.path + " from " + step.from + " (" + logged(why, error) + ")", error);
   }
 
   void finished(std::string_view outcome, DWORD error = 0) {

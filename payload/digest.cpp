@@ -10,14 +10,14 @@ constexpr std::string_view digit_alphabet = "0123456789ABCDEF";
 
 }  // namespace
 
-std::uint8_t Tchecksum::seed_nibble(unsigned n) const {
+std::uint8_t Tdigest::seed_nibble(unsigned n) const {
   const std::size_t position = n & 31;  // character number (n and 31) + 1, zero-based here
   if (position >= seed_.size()) return 255;
   const auto found = digit_alphabet.find(seed_[position]);
   return found == std::string_view::npos ? 255 : static_cast<std::uint8_t>(found);
 }
 
-void Tchecksum::build_table(std::string_view seed) {
+void Tdigest::build_table(std::string_view seed) {
   seed_ = std::string(seed);
   for (unsigned i = 0; i < 256; ++i) {
     for (unsigned j = 0; j < 16; ++j) {
@@ -29,13 +29,13 @@ void Tchecksum::build_table(std::string_view seed) {
   }
 }
 
-std::uint8_t Tchecksum::mix3(unsigned a, unsigned b, unsigned c) const {
+std::uint8_t Tdigest::mix3(unsigned a, unsigned b, unsigned c) const {
   const auto& t = code_table_;
   return static_cast<std::uint8_t>(t[a][b & 15] ^ t[b][c & 15] ^ t[c][a & 15] ^ t[a ^ b][c & 15] ^
                                    t[b ^ c][a & 15] ^ t[c ^ a][b & 15]);
 }
 
-void Tchecksum::scramble(Matrix& m) {
+void Tdigest::scramble(Matrix& m) {
   // Strictly in this order: each step sees the cells the steps before changed.
   for (unsigned k = 0; k < 16; ++k) {
     for (unsigned r = 0; r < 8; ++r) {
@@ -50,7 +50,7 @@ void Tchecksum::scramble(Matrix& m) {
   }
 }
 
-void Tchecksum::absorb_byte(std::uint8_t b, std::uint32_t v) {
+void Tdigest::absorb_byte(std::uint8_t b, std::uint32_t v) {
   Matrix m;
   std::memcpy(m[0], code_table_[b], 16);
   std::memcpy(m[1], code_table_[v & 255], 16);
@@ -64,7 +64,7 @@ void Tchecksum::absorb_byte(std::uint8_t b, std::uint32_t v) {
   scramble(m);
 }
 
-void Tchecksum::absorb_block(const std::uint8_t* p, std::uint32_t v) {
+void Tdigest::absorb_block(const std::uint8_t* p, std::uint32_t v) {
   Matrix m;
   std::memcpy(m, p, sizeof m);
   for (unsigned k = 0; k < 16; ++k) m[0][k] = static_cast<std::uint8_t>(m[0][k] ^ code_table_[digest_[k]][k]);
@@ -74,12 +74,12 @@ void Tchecksum::absorb_block(const std::uint8_t* p, std::uint32_t v) {
   scramble(m);
 }
 
-void Tchecksum::reset_digest() {
+void Tdigest::reset_digest() {
   digest_.fill(0);
   absorb_byte(0, 0);
 }
 
-void Tchecksum::absorb_region(const std::uint8_t* data, std::int32_t length, std::uint32_t tag) {
+void Tdigest::absorb_region(const std::uint8_t* data, std::int32_t length, std::uint32_t tag) {
   // No caller passes a negative length; it absorbs nothing but the closing byte.
   if (length < 0) length = 0;
   const std::int32_t blocks = length / 128;
@@ -94,13 +94,13 @@ void Tchecksum::absorb_region(const std::uint8_t* data, std::int32_t length, std
   absorb_byte(0, tag);
 }
 
-Tchecksum::RegionStream::RegionStream(Tchecksum& checksum, std::int32_t length, std::uint32_t tag)
+Tdigest::RegionStream::RegionStream(Tdigest& checksum, std::int32_t length, std::uint32_t tag)
     : checksum_(checksum),
       tag_(tag),
       length_(length < 0 ? 0 : static_cast<std::uint64_t>(length)),
       blocks_(length_ / 128) {}
 
-void Tchecksum::RegionStream::feed(const std::uint8_t* data, std::size_t size) {
+void Tdigest::RegionStream::feed(const std::uint8_t* data, std::size_t size) {
   const std::uint64_t end = position_ + size;
   // The byte at region offset k, whether it came with this piece or before.
   auto byte_at = [&](std::uint64_t k) { return k < position_ ? carry_[k - carry_start_] : data[k - position_]; };
@@ -129,13 +129,13 @@ void Tchecksum::RegionStream::feed(const std::uint8_t* data, std::size_t size) {
   position_ = end;
 }
 
-bool Tchecksum::RegionStream::finish() {
+bool Tdigest::RegionStream::finish() {
   if (position_ != length_) return false;
   checksum_.absorb_byte(0, tag_);
   return true;
 }
 
-void Tchecksum::digest_container(const FilesetView& fileset) {
+void Tdigest::digest_container(const FilesetView& fileset) {
   reset_digest();
   absorb_region(fileset.image(), 12, fileset_tag_header);
   absorb_region(fileset.size_table(), 4 * fileset.count(), fileset_tag_sizes);
@@ -143,7 +143,7 @@ void Tchecksum::digest_container(const FilesetView& fileset) {
   absorb_region(fileset.data_block(), fileset.data_length(), fileset_tag_data);
 }
 
-bool Tchecksum::verify_container(const FilesetView& fileset) {
+bool Tdigest::verify_container(const FilesetView& fileset) {
   digest_container(fileset);
   const Tcode stored = fileset.stored_digest();
   unsigned difference = 0;
@@ -151,7 +151,7 @@ bool Tchecksum::verify_container(const FilesetView& fileset) {
   return difference == 0;
 }
 
-std::string Tchecksum::digest_hex() const {
+std::string Tdigest::digest_hex() const {
   std::string hex;
   hex.reserve(2 * digest_.size());
   for (const std::uint8_t byte : digest_) {

@@ -14,9 +14,9 @@
 // The seed this build was configured with (64 uppercase hexadecimal digits).
 extern const char code_seed[];
 
-class Tchecksum {
+class Tdigest {
  public:
-  explicit Tchecksum(std::string_view seed) { build_table(seed); reset_digest(); }
+  explicit Tdigest(std::string_view seed) { build_table(seed); reset_digest(); }
 
   // Fills the table from the seed; only its characters 1 to 17 matter.
   void build_table(std::string_view seed);
@@ -34,14 +34,14 @@ class Tchecksum {
   // piece (fewer than 128) until the next one arrives.
   class RegionStream {
    public:
-    RegionStream(Tchecksum& checksum, std::int32_t length, std::uint32_t tag);
+    RegionStream(Tdigest& checksum, std::int32_t length, std::uint32_t tag);
     void feed(const std::uint8_t* data, std::size_t size);
     // The closing step. False, and nothing absorbed, unless exactly length
     // bytes were fed.
     bool finish();
 
    private:
-    Tchecksum& checksum_;
+    Tdigest& checksum_;
     std::uint32_t tag_;
     std::uint64_t length_;
     std::uint64_t blocks_;

@@ -102,7 +102,7 @@ std::vector<std::uint8_t> fileset_head(const std::vector<FilesetEntry>& entries,
   return head;
 }
 
-FilesetBuild build_fileset(const std::vector<FilesetEntry>& entries, Tchecksum& checksum) {
+FilesetBuild build_fileset(const std::vector<FilesetEntry>& entries, Tdigest& checksum) {
   const FilesetLayout layout = plan_fileset(entries);
   if (!layout.ok()) return refuse_build(layout.error, layout.failed_entry);
   for (std::size_t i = 0; i < entries.size(); ++i) {

@@ -51,7 +51,7 @@ FilesetLayout plan_fileset(const std::vector<FilesetEntry>& entries);
 // Builds the container of entries whose contents are held in the entries.
 // Refused also when a file's contents do not have its size. For tests and
 // small containers; the packer streams (tools/mkfileset/pack.h).
-FilesetBuild build_fileset(const std::vector<FilesetEntry>& entries, Tchecksum& checksum);
+FilesetBuild build_fileset(const std::vector<FilesetEntry>& entries, Tdigest& checksum);
 
 // The container's first bytes for entries laid out as layout (a layout that
 // plan_fileset accepted): the header with a zero digest, the size table and

@@ -11,7 +11,7 @@ PayloadCheck refused(PayloadFault fault) {
 }  // namespace
 
 PayloadCheck check_payload(const std::uint8_t* image, std::size_t size, const std::uint8_t* sums,
-                           std::size_t sums_size, Tchecksum& checksum) {
+                           std::size_t sums_size, Tdigest& checksum) {
   const auto fileset = FilesetView::open(image, size);
   if (!fileset) return refused(PayloadFault::no_container);
   if (!checksum.verify_container(*fileset)) return refused(PayloadFault::wrong_digest);

@@ -34,4 +34,4 @@ struct PayloadCheck {
 // image/size: the container resource (null when missing); sums/sums_size the
 // checksum resource (null when missing).
 PayloadCheck check_payload(const std::uint8_t* image, std::size_t size, const std::uint8_t* sums,
-                           std::size_t sums_size, Tchecksum& checksum);
+                           std::size_t sums_size, Tdigest& checksum);

@@ -8,4 +8,4 @@
 
 // Finds both resources and checks them (payload/payload_check.h). A missing
 // or unloadable resource counts as missing.
-PayloadCheck load_payload(Tchecksum& checksum);
+PayloadCheck load_payload(Tdigest& checksum);

@@ -24,7 +24,7 @@ ResourceBytes find_resource(const char* name, int type) {
 
 }  // namespace
 
-PayloadCheck load_payload(Tchecksum& checksum) {
+PayloadCheck load_payload(Tdigest& checksum) {
   const ResourceBytes container = find_resource(fileset_resource_name, fileset_resource_type);
   const ResourceBytes sums = find_resource(fileset_sums_resource_name, fileset_sums_resource_type);
   return check_payload(container.data, container.size, sums.data, sums.size, checksum);

@@ -101,10 +101,11 @@ bool probe_write(Tstring_writer& journal, const std::string& folder, RunRecordSi
 // within the installation. True when no such folder is given.
 bool backup_folder_apart(const InstallerSettings& settings);
 
-// install_paths_fit, then the write probe in the installation folder.
-bool install_dir_usable(InstallerSettings& settings, std::string_view folder_name);
+// install_paths_fit, then the write probe in the installation folder, which
+// begins the run's record.
+bool install_dir_usable(InstallerSettings& settings, std::string_view folder_name, RunRecordSink* record);
 
 // The whole check of a silent run's folders, before anything else is written:
 // the names, queued operations for any of the folders (each start-menu folder
 // that is set, on its own), and the write probe.
-bool paths_usable(InstallerSettings& settings, const ShellRegistry& registry);
+bool paths_usable(InstallerSettings& settings, const ShellRegistry& registry, RunRecordSink* record);

@@ -97,14 +97,14 @@ bool backup_folder_apart(const InstallerSettings& s) {
   return !is_same_or_below(backup, install) && !is_same_or_below(install, backup);
 }
 
-bool install_dir_usable(InstallerSettings& s, std::string_view folder_name) {
-  return install_paths_fit(s, folder_name) && probe_write(s.journal, s.install_dir, s.run_record);
+bool install_dir_usable(InstallerSettings& s, std::string_view folder_name, RunRecordSink* record) {
+  return install_paths_fit(s, folder_name) && probe_write(s.journal, s.install_dir, record);
 }
 
-bool paths_usable(InstallerSettings& s, const ShellRegistry& registry) {
+bool paths_usable(InstallerSettings& s, const ShellRegistry& registry, RunRecordSink* record) {
   if (!install_paths_fit(s, s.product_folder)) return false;
   for (const std::string* folder : {&s.install_dir, &s.start_menu_dir, &s.uninstall_menu_dir}) {
     if (has_pending_rename(registry, *folder)) return false;
   }
-  return probe_write(s.journal, s.install_dir, s.run_record);
+  return probe_write(s.journal, s.install_dir, record);
 }

@@ -6,10 +6,11 @@
 
 #include <windows.h>
 
-using TSHGV = LONG(WINAPI*)(HKEY root, LPCSTR sub_key, LPCSTR value, DWORD* type, void* data, DWORD* size);
-using TSHSV = LONG(WINAPI*)(HKEY root, LPCSTR sub_key, LPCSTR value, DWORD type, LPCVOID data, DWORD size);
-using TSHDV = LONG(WINAPI*)(HKEY root, LPCSTR sub_key, LPCSTR value);
-using TSHDK = LONG(WINAPI*)(HKEY root, LPCSTR sub_key);
+// shlwapi's functions, each through a pointer type named after its initials.
+using TSHGV = LONG(WINAPI*)(HKEY root, LPCSTR sub_key, LPCSTR value, DWORD* type, void* data, DWORD* size);  // SHGetValueA
+using TSHSV = LONG(WINAPI*)(HKEY root, LPCSTR sub_key, LPCSTR value, DWORD type, LPCVOID data, DWORD size);  // SHSetValueA
+using TSHDV = LONG(WINAPI*)(HKEY root, LPCSTR sub_key, LPCSTR value);  // SHDeleteValueA
+using TSHDK = LONG(WINAPI*)(HKEY root, LPCSTR sub_key);                // SHDeleteKeyA
 
 class ShellRegistry {
  public:

@@ -6,11 +6,13 @@
 
 #include <optional>
 
+#include "core/file_bytes.h"
 #include "core/folders.h"
 #include "core/paths.h"
 #include "core/settings.h"
 #include "core/journal.h"
 #include "core/progress_sink.h"
+#include "engine/install_run.h"
 #include "engine/overwrite.h"
 #include "engine/run_record.h"
 #include "system/com_ptr.h"
@@ -26,38 +28,19 @@ std::wstring to_wide(const std::string& text) {
   return wide;
 }
 
-// The whole file, or nothing when it cannot be read.
-std::optional<std::string> read_whole_file(const std::string& path) {
-  const HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-  std::string bytes;
-  char buffer[4096];
-  DWORD got = 0;
-  bool ok = true;
-  while ((ok = ReadFile(file, buffer, sizeof buffer, &got, nullptr)) && got > 0) bytes.append(buffer, got);
-  CloseHandle(file);
-  if (!ok) return std::nullopt;
-  return bytes;
-}
+// A link file is small: anything larger is none of the shell's.
+constexpr std::uint64_t link_file_limit = 1u << 20;
 
 // Whether the file at a link's place may be replaced: never a folder, and a
 // file only as the overwrite policy allows (without -O a silent run keeps
 // it). What is kept is said to the run's log.
-bool may_replace_link(InstallerSettings& settings, const std::string& link_file, DWORD attributes) {
-  std::string kept;
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-    kept = "a folder is in its place";
-  } else {
-    switch (decide_overwrite(settings.overwrite_all, settings.silent)) {
-      case OverwriteDecision::replace: return true;
-      case OverwriteDecision::refuse: kept = "a file is in its place, and -O was not given"; break;
-      case OverwriteDecision::ask:
-        if (ask_overwrite(link_file, settings)) return true;
-        kept = "a file is in its place, and the user kept it";
-        break;
-    }
-  }
-  if (settings.progress) settings.progress->file_finished("shortcut not made: " + link_file + " (" + kept + ")");
+bool may_replace_link(InstallRun& run, const std::string& link_file, DWORD attributes) {
+  const bool folder = attributes & FILE_ATTRIBUTE_DIRECTORY;
+  if (!folder && may_replace(run, link_file)) return true;
+  const char* kept = folder                  ? "a folder is in its place"
+                     : run.settings.silent   ? "a file is in its place, and -O was not given"
+                                             : "a file is in its place, and the user kept it";
+  if (run.progress) run.progress->file_finished("shortcut not made: " + link_file + " (" + kept + ")");
   return false;
 }
 
@@ -82,12 +65,13 @@ bool write_shell_link(const std::wstring& link_file, const std::string& target, 
   return file->Save(link_file.c_str(), FALSE) == S_OK;
 }
 
-bool create_shortcut(InstallerSettings& settings, const std::string& folder, const std::string& title,
-                     const std::string& target, const std::string& working_dir, const std::string& description) {
+bool create_shortcut(InstallRun& run, const std::string& folder, const std::string& title, const std::string& target,
+                     const std::string& working_dir, const std::string& description) {
+  InstallerSettings& s = run.settings;
   if (folder.empty()) return false;
   const std::string link_file = join_path(folder, title) + ".lnk";
   if (!record_fits(record::file, link_file)) return false;
-  force_dirs_journaled(parent_dir(link_file), settings.journal, settings.run_record);
+  force_dirs_journaled(parent_dir(link_file), s.journal, run.record);
   // Whatever is at the link's place already (a link of an earlier
   // installation, the user's own) is replaced only as a file of the payload
   // would be, and its bytes are kept: in the run's record first, so that
@@ -97,40 +81,39 @@ bool create_shortcut(InstallerSettings& settings, const std::string& folder, con
   std::optional<std::string> earlier;
   const DWORD existing = GetFileAttributesA(link_file.c_str());
   if (existing != INVALID_FILE_ATTRIBUTES) {
-    if (!may_replace_link(settings, link_file, existing)) return false;
-    earlier = read_whole_file(link_file);
+    if (!may_replace_link(run, link_file, existing)) return false;
+    earlier = read_file_bytes(link_file, link_file_limit);
     if (!earlier) return false;
-    if (settings.run_record && !settings.run_record->announce(run_record::link_was_line(link_file, *earlier))) {
-      return false;
-    }
+    if (run.record && !run.record->announce(run_record::link_was_line(link_file, *earlier))) return false;
   } else {
     announced = std::string(record::file) + link_file;
-    if (settings.run_record && !settings.run_record->announce(announced)) return false;
+    if (run.record && !run.record->announce(announced)) return false;
   }
-  if (!write_shell_link(to_wide(link_file), target, settings.launch_args, working_dir, description, target, 0)) {
-    if (!announced.empty() && settings.run_record && GetFileAttributesA(link_file.c_str()) == INVALID_FILE_ATTRIBUTES) {
-      settings.run_record->withdraw(announced);
+  if (!write_shell_link(to_wide(link_file), target, s.launch_args, working_dir, description, target, 0)) {
+    if (!announced.empty() && run.record && GetFileAttributesA(link_file.c_str()) == INVALID_FILE_ATTRIBUTES) {
+      run.record->withdraw(announced);
     }
     return false;
   }
-  if (earlier) settings.backup.links_replaced.emplace(link_file, std::move(*earlier));
-  add_record(settings.journal, record::file, link_file);
+  if (earlier) run.backup.links_replaced.emplace(link_file, std::move(*earlier));
+  add_record(s.journal, record::file, link_file);
   return true;
 }
 
-void create_all_shortcuts(InstallerSettings& s) {
+void create_all_shortcuts(InstallRun& run) {
+  InstallerSettings& s = run.settings;
   s.launch_args = build_launch_args(s.language_offset, s.no_data_sharing, s.folders.common_appdata_dir);
   const std::string game = join_path(s.install_dir, s.game_exe_path);
   const std::string uninstaller = join_path(s.install_dir, s.uninstaller_path);
   // The working folder is install_dir as stored, with its trailing "\".
   const std::string& work = s.install_dir;
-  if (s.desktop_icon) create_shortcut(s, s.folders.desktop_dir, s.product_title, game, work, s.game_comment);
+  if (s.desktop_icon) create_shortcut(run, s.folders.desktop_dir, s.product_title, game, work, s.game_comment);
   if (!s.no_start_menu) {
-    create_shortcut(s, s.start_menu_dir, s.product_title, game, work, s.game_comment);
-    create_shortcut(s, s.uninstall_menu_dir, s.uninstall_title, uninstaller, work, s.uninstall_comment);
+    create_shortcut(run, s.start_menu_dir, s.product_title, game, work, s.game_comment);
+    create_shortcut(run, s.uninstall_menu_dir, s.uninstall_title, uninstaller, work, s.uninstall_comment);
   }
-  create_shortcut(s, s.install_dir, s.product_title, game, work, s.game_comment);
-  create_shortcut(s, s.install_dir, s.uninstall_title, uninstaller, work, s.uninstall_comment);
+  create_shortcut(run, s.install_dir, s.product_title, game, work, s.game_comment);
+  create_shortcut(run, s.install_dir, s.uninstall_title, uninstaller, work, s.uninstall_comment);
 }
 
 bool link_leads_into(const std::string& link, const std::string& folder) {

@@ -9,8 +9,10 @@
 #include "core/environment.h"
 #include "core/entry_point_win.h"
 
-using TIUAA = BOOL(WINAPI*)();
-using TSHGSFP = BOOL(WINAPI*)(HWND owner, LPSTR path, int csidl, BOOL create);
+// The shell's functions, looked up by name, each through a pointer type
+// named after its initials as the original program named them.
+using TIUAA = BOOL(WINAPI*)();                                               // IsUserAnAdmin
+using TSHGSFP = BOOL(WINAPI*)(HWND owner, LPSTR path, int csidl, BOOL create);  // SHGetSpecialFolderPathA
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <limits>
 
-std::string uninstall_key_name(Tchecksum& checksum, std::string_view product_folder, std::string_view install_dir) {
+std::string uninstall_key_name(Tdigest& checksum, std::string_view product_folder, std::string_view install_dir) {
   static constexpr std::string_view label = "destpath";
   // Only a path of 2 GiB could be cut here; real folders are short strings.
   const auto dir_length = static_cast<std::int32_t>(

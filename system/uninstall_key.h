@@ -10,4 +10,4 @@
 #include "payload/digest.h"
 
 // Leaves checksum's running digest holding the folder's digest.
-std::string uninstall_key_name(Tchecksum& checksum, std::string_view product_folder, std::string_view install_dir);
+std::string uninstall_key_name(Tdigest& checksum, std::string_view product_folder, std::string_view install_dir);

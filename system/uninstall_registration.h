@@ -16,8 +16,15 @@
 
 #include "system/shell_registry.h"
 
-struct InstallerSettings;
-class Tchecksum;
+struct InstallRun;
+class Tdigest;
+
+// The product's [Release]: one version and publisher for both languages,
+// empty without one.
+struct ProductRelease {
+  std::string version;
+  std::string publisher;
+};
 
 constexpr const char* uninstall_root_key = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
@@ -67,8 +74,9 @@ struct UninstallKeySnapshot {
 // expects. installed_bytes gives EstimatedSize. Nothing is written when the
 // run's record cannot announce it. Returns the entry as it was before, when
 // this run wrote one, so that the caller can put it back.
-std::optional<UninstallKeySnapshot> register_uninstall_entry(InstallerSettings& settings, const ShellRegistry& registry,
-                                                             Tchecksum& checksum, std::uint64_t installed_bytes);
+std::optional<UninstallKeySnapshot> register_uninstall_entry(InstallRun& run, const ShellRegistry& registry,
+                                                             Tdigest& checksum, std::uint64_t installed_bytes,
+                                                             const ProductRelease& release);
 UninstallKeySnapshot snapshot_uninstall_key(const std::string& key_name);
 // Puts the key back as snapshotted: removed when it did not exist, else
 // emptied of values and refilled. True when that worked.

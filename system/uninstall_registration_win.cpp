@@ -5,6 +5,7 @@
 #include "core/paths.h"
 #include "core/settings.h"
 #include "core/journal.h"
+#include "engine/install_run.h"
 #include "engine/run_record.h"
 #include "system/launch_args.h"
 #include "system/uninstall_key.h"
@@ -77,8 +78,10 @@ bool take_back_uninstall_key(const ShellRegistry& registry, const std::string& k
   return registry.shell_delete_key(HKEY_LOCAL_MACHINE, key.c_str());
 }
 
-std::optional<UninstallKeySnapshot> register_uninstall_entry(InstallerSettings& s, const ShellRegistry& registry,
-                                                             Tchecksum& checksum, std::uint64_t installed_bytes) {
+std::optional<UninstallKeySnapshot> register_uninstall_entry(InstallRun& run, const ShellRegistry& registry,
+                                                             Tdigest& checksum, std::uint64_t installed_bytes,
+                                                             const ProductRelease& release) {
+  InstallerSettings& s = run.settings;
   const std::string key_name = uninstall_key_name(checksum, s.product_folder, s.install_dir);
   if (s.no_registry) return std::nullopt;
   std::optional<UninstallKeySnapshot> written;
@@ -91,22 +94,22 @@ std::optional<UninstallKeySnapshot> register_uninstall_entry(InstallerSettings& 
     entry.install_location = s.install_dir;
     const std::uint64_t kib = (installed_bytes + 1023) / 1024;
     entry.estimated_size_kib = static_cast<std::uint32_t>(kib > 0xFFFFFFFFu ? 0xFFFFFFFFu : kib);
-    entry.display_version = s.product_version;
-    entry.publisher = s.publisher;
+    entry.display_version = release.version;
+    entry.publisher = release.publisher;
     // An entry of an earlier installation into the same folder is kept in
     // the run's record first, so that undoing a stopped run puts it back.
     UninstallKeySnapshot earlier = snapshot_uninstall_key(key_name);
-    if (s.run_record) {
+    if (run.record) {
       bool announced = true;
       if (earlier.existed) {
-        announced = s.run_record->announce(std::string(run_record::app_was) + key_name);
+        announced = run.record->announce(std::string(run_record::app_was) + key_name);
         for (const RegistryValue& v : earlier.values) {
-          announced = announced && s.run_record->announce(run_record::app_value_line(
+          announced = announced && run.record->announce(run_record::app_value_line(
                                        key_name, v.name, v.type,
                                        std::string_view(reinterpret_cast<const char*>(v.data.data()), v.data.size())));
         }
       }
-      if (!announced || !s.run_record->announce(std::string(record::app) + key_name)) return std::nullopt;
+      if (!announced || !run.record->announce(std::string(record::app) + key_name)) return std::nullopt;
     }
     // A rollback must not report a registration it could not take back; but
     // an entry written in part is journaled all the same, or nothing would

@@ -14,6 +14,7 @@
 #include "ui/option_model.h"
 
 struct InstallerSettings;
+class RunRecordSink;
 class ShellRegistry;
 
 class SetupDialogs {
@@ -26,9 +27,10 @@ class SetupDialogs {
   using FindStoppedRun = std::function<bool()>;
 
   // Loads the tables for the settings' administrator level and the colours.
-  // The logo is borrowed; the run sequence owns it.
-  SetupDialogs(InstallerSettings& settings, const ShellRegistry& registry, HBITMAP logo, FitsPayload fits_payload,
-               FindStoppedRun find_stopped_run);
+  // The logo is borrowed, and so is the run's record, which the write probe
+  // begins; the run sequence owns both.
+  SetupDialogs(InstallerSettings& settings, const ShellRegistry& registry, HBITMAP logo, RunRecordSink* record,
+               FitsPayload fits_payload, FindStoppedRun find_stopped_run);
   SetupDialogs(const SetupDialogs&) = delete;
   SetupDialogs& operator=(const SetupDialogs&) = delete;
 
@@ -46,6 +48,7 @@ class SetupDialogs {
   friend class DialogRun;
   InstallerSettings& settings_;
   const ShellRegistry& registry_;
+  RunRecordSink* record_;
   HBITMAP logo_;
   FitsPayload fits_payload_;
   FindStoppedRun find_stopped_run_;

@@ -10,7 +10,6 @@
 #include "system/path_checks.h"
 #include "system/shell_registry.h"
 #include "ui/folder_browser.h"
-#include "ui/path_messages.h"
 #include "ui/strings.h"
 
 namespace {
@@ -116,7 +115,7 @@ class DialogRun : public ControlView {
   void start_language_dialog() {
     begin_opening();
     // The product's own name where the template holds the sample's.
-    SetWindowTextA(window_, (d_.settings_.product_title + " - Installation - Select Language").c_str());
+    SetWindowTextA(window_, message(Msg::language_dialog_title, false, {d_.settings_.product_title}).c_str());
     SetDlgItemTextA(window_, logo_frame, d_.settings_.product_title.c_str());
     // The control loaded its own copy of the logo from the template's text;
     // that copy is handed back here and is ours to delete.
@@ -131,7 +130,7 @@ class DialogRun : public ControlView {
 
   void start_path_dialog() {
     begin_opening();
-    SetWindowTextA(window_, (d_.settings_.product_title + " - Installation - Path Selection").c_str());
+    SetWindowTextA(window_, message(Msg::path_dialog_title, false, {d_.settings_.product_title}).c_str());
     d_.model_.set_current_dialog(path_dialog);
     d_.model_.apply_start_values(*this, path_dialog);
     apply_captions();
@@ -254,9 +253,11 @@ class DialogRun : public ControlView {
     return consistent;
   }
 
-  int ask(const LocalText& text, UINT style) {
-    const LocalText with_caption = {d_.settings_.product_folder.c_str(), text.english, text.german};
-    return show_message(d_.settings_, with_caption, style, window_);
+  // The OK procedure's boxes: the dialog their owner, the product folder's
+  // name their caption.
+  int ask(Msg id, UINT style, std::initializer_list<std::string_view> args = {}) {
+    const InstallerSettings& s = d_.settings_;
+    return show_message_text(s.product_folder, message(id, s.german(), args), style, window_);
   }
 
   // True when the installation may go ahead; every refusal leaves the dialog
@@ -265,41 +266,40 @@ class DialogRun : public ControlView {
   // without it, since the run then only undoes that one.
   bool ok_procedure() {
     InstallerSettings& s = d_.settings_;
-    if (!collect_paths() && ask(path_message::inconsistent, MB_OKCANCEL | MB_ICONWARNING) != IDOK) return false;
+    if (!collect_paths() && ask(Msg::path_inconsistent, MB_OKCANCEL | MB_ICONWARNING) != IDOK) return false;
     // Names that cannot be used are refused before anything is looked up for
     // them; so is a folder too deep for the payload's longest entry.
     if (!base_folder_usable(base_) || !install_paths_fit(s, folder_name_) || !d_.fits_payload_(s.install_dir) ||
         is_in_system_folders(s.install_dir, s.folders)) {
-      ask(path_message::unusable, MB_OK | MB_ICONERROR);
+      ask(Msg::path_unusable, MB_OK | MB_ICONERROR);
       return false;
     }
     s.install_dir = long_path(s.install_dir);
     if (!backup_folder_apart(s)) {
-      show_message_text(s.product_folder, path_message::backup_inside(s.german(), s.backup_base_dir),
-                        MB_OK | MB_ICONERROR, window_);
+      ask(Msg::path_backup_inside, MB_OK | MB_ICONERROR, {s.backup_base_dir});
       return false;
     }
     if (d_.find_stopped_run_ && d_.find_stopped_run_()) return true;
     if (has_pending_rename(d_.registry_, s.install_dir)) {
-      ask(path_message::install_pending, MB_OK | MB_ICONERROR);
+      ask(Msg::path_install_pending, MB_OK | MB_ICONERROR);
       return false;
     }
     if (!s.start_menu_dir.empty() && !s.uninstall_menu_dir.empty() &&
         (has_pending_rename(d_.registry_, s.start_menu_dir) || has_pending_rename(d_.registry_, s.uninstall_menu_dir))) {
-      ask(path_message::start_menu_pending, MB_OK | MB_ICONERROR);
+      ask(Msg::path_start_menu_pending, MB_OK | MB_ICONERROR);
       return false;
     }
     // Retry after the user moved folders elsewhere; a box that could not be
     // shown counts as Cancel.
     while (existing_installation(s) == ExistingInstallation::start_menu_only) {
-      if (ask(path_message::start_menu_exists, MB_RETRYCANCEL | MB_ICONERROR) != IDRETRY) return false;
+      if (ask(Msg::path_start_menu_exists, MB_RETRYCANCEL | MB_ICONERROR) != IDRETRY) return false;
     }
     if (existing_installation(s) == ExistingInstallation::both &&
-        ask(path_message::both_exist, MB_OKCANCEL | MB_ICONWARNING) != IDOK) {
+        ask(Msg::path_both_exist, MB_OKCANCEL | MB_ICONWARNING) != IDOK) {
       return false;
     }
-    if (!install_dir_usable(s, folder_name_)) {
-      ask(path_message::unusable, MB_OK | MB_ICONERROR);
+    if (!install_dir_usable(s, folder_name_, d_.record_)) {
+      ask(Msg::path_unusable, MB_OK | MB_ICONERROR);
       return false;
     }
     return true;
@@ -315,9 +315,10 @@ class DialogRun : public ControlView {
 };
 
 SetupDialogs::SetupDialogs(InstallerSettings& settings, const ShellRegistry& registry, HBITMAP logo,
-                           FitsPayload fits_payload, FindStoppedRun find_stopped_run)
+                           RunRecordSink* record, FitsPayload fits_payload, FindStoppedRun find_stopped_run)
     : settings_(settings),
       registry_(registry),
+      record_(record),
       logo_(logo),
       fits_payload_(std::move(fits_payload)),
       find_stopped_run_(std::move(find_stopped_run)),

@@ -1,5 +1,6 @@
 #include "uninstall/uninstall_options.h"
 
+#include "core/language.h"
 #include "core/options.h"
 
 namespace {
@@ -7,6 +8,14 @@ namespace {
 constexpr const char* second_phase_flag = "--second-phase";
 
 }  // namespace
+
+const std::vector<OptionRule> uninstall_option_rules = {
+    {'G', OptionKind::flag},
+    {'Q', OptionKind::flag},
+    {'L', OptionKind::value_or_next},
+    {'P', OptionKind::value_or_next},
+    {'W', OptionKind::value},
+};
 
 UninstallOptions parse_uninstall_options(const std::vector<std::string>& arguments) {
   UninstallOptions o;
@@ -18,27 +27,20 @@ UninstallOptions parse_uninstall_options(const std::vector<std::string>& argumen
     i = 4;
   }
   o.user_arguments.assign(arguments.begin() + static_cast<std::ptrdiff_t>(i), arguments.end());
-  for (; i < arguments.size(); ++i) {
-    const std::string& a = arguments[i];
-    if (a.size() < 2 || a[0] != '-') continue;
-    const char letter = a[1];
-    if (letter == 'G' || letter == 'g') {
-      if (a.size() == 2) o.silent = letter == 'G';
-    } else if (letter == 'Q' || letter == 'q') {
-      if (a.size() == 2) o.quiet = letter == 'Q';
-    } else if (letter == 'W') {
-      o.log_path = a.substr(2);
-    } else if (letter == 'L' || letter == 'P') {
-      // The value attached, or the next argument.
-      std::string value = a.substr(2);
-      if (value.empty() && i + 1 < arguments.size()) value = arguments[++i];
-      if (letter == 'L') {
-        const std::optional<std::int32_t> n = parse_integer(value);
-        o.language_offset = n && *n == 1000 ? 1000 : 0;
+  for (const OptionUse& use : read_options(o.user_arguments, uninstall_option_rules)) {
+    switch (use.letter) {
+      case 'G': o.silent = use.on; break;
+      case 'Q': o.shell.quiet = use.on; break;
+      case 'W': o.shell.log_path = use.value; break;
+      case 'L': {
+        const std::optional<std::int32_t> n = parse_integer(use.value);
+        o.language_offset = n && *n == language_german ? language_german : language_english;
+        break;
       }
+      default: break;  // -P: the game's shared data folder, which the uninstaller does not use
     }
   }
-  if (o.quiet) o.silent = true;
+  if (o.shell.quiet) o.silent = true;
   return o;
 }
 
@@ -47,7 +49,7 @@ std::vector<std::string> with_log_path(std::vector<std::string> arguments, const
     std::string& a = arguments[i];
     if (a.size() < 2 || a[0] != '-') continue;
     if ((a[1] == 'L' || a[1] == 'P') && a.size() == 2) {
-      ++i;  // the next argument is its value
+      ++i;  // the next argument is its value (uninstall_option_rules)
     } else if (a[1] == 'W') {
       a = "-W" + log_path;
     }
@@ -65,7 +67,7 @@ std::vector<std::string> second_phase_arguments(std::uint64_t result_pipe, std::
 }
 
 std::string uninstall_options_line(const UninstallOptions& o) {
-  return std::string("options: G") + (o.silent ? '+' : '-') + " Q" + (o.quiet ? '+' : '-') + " language " +
-         std::to_string(o.language_offset) + "; -W \"" + o.log_path + "\"" +
+  return std::string("options: G") + (o.silent ? '+' : '-') + " Q" + (o.shell.quiet ? '+' : '-') + " language " +
+         std::to_string(o.language_offset) + "; -W \"" + o.shell.log_path + "\"" +
          (o.second_phase ? "; second phase for " + o.original_path : "");
 }

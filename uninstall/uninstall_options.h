@@ -1,11 +1,11 @@
 #pragma once
-// The uninstaller's command line, as its links and the Add/Remove Programs
-// entry give it: "-L <language offset>" and "-P <shared data folder>" (each
-// value attached or as the next argument), "-G" / "-g" for a silent run and
-// "-Q" / "-q" for a quiet one, with nothing shown at all, not even the report
-// (upper case on, lower case off, a later one wins; quiet implies silent),
-// and "-W" with the path of a plain-text log attached. Anything else is
-// ignored. Only 1000 means German.
+// The uninstaller's command line, read by the one option grammar
+// (core/option_grammar.h), as its links and the Add/Remove Programs entry
+// give it: "-L <language offset>" and "-P <shared data folder>" (each value
+// attached or as the next argument, as the links pass them), the flag pairs
+// G (silent) and Q (quiet: nothing shown at all, not even the report;
+// implies silent), and "-W" with the path of a plain-text log attached.
+// Anything else is ignored. Only 1000 means German.
 //
 // The copy the uninstaller runs from the temporary folder gets, in front of
 // those, "--second-phase <result pipe> <original process> <original path>".
@@ -14,11 +14,17 @@
 #include <string>
 #include <vector>
 
+#include "core/language.h"
+#include "core/option_grammar.h"
+#include "core/options.h"
+
+// uninstall.exe's rules.
+extern const std::vector<OptionRule> uninstall_option_rules;
+
 struct UninstallOptions {
-  std::int32_t language_offset = 0;
+  std::int32_t language_offset = language_english;
   bool silent = false;
-  bool quiet = false;
-  std::string log_path;                // "-W", empty for none
+  ShellOptions shell;                  // "-Q", "-W"
 
   bool second_phase = false;
   std::uint64_t result_pipe = 0;       // handle values, inherited
@@ -26,7 +32,7 @@ struct UninstallOptions {
   std::string original_path;           // the program the user started
   std::vector<std::string> user_arguments;  // what the user's command line held
 
-  bool german() const { return language_offset == 1000; }
+  bool german() const { return language_offset == language_german; }
 };
 
 UninstallOptions parse_uninstall_options(const std::vector<std::string>& arguments);

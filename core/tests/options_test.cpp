@@ -8,7 +8,8 @@ namespace {
 
 struct Parsed {
   InstallerSettings s;
-  explicit Parsed(const std::vector<std::string>& args) { parse_options(s, args); }
+  ShellOptions shell;
+  explicit Parsed(const std::vector<std::string>& args) { shell = parse_options(s, args); }
 };
 
 }  // namespace
@@ -93,9 +94,9 @@ TEST(ParseOptions, QuietImpliesSilentAndTheLogTakesTheRest) {
   for (const Case& c : cases) {
     const Parsed p(c.args);
     const std::string args = c.args.empty() ? "(none)" : c.args.front() + " ... " + c.args.back();
-    EXPECT_EQ(p.s.quiet, c.quiet) << args;
+    EXPECT_EQ(p.shell.quiet, c.quiet) << args;
     EXPECT_EQ(p.s.silent, c.silent) << args;
-    EXPECT_EQ(p.s.log_path, c.log) << args;
+    EXPECT_EQ(p.shell.log_path, c.log) << args;
     // Nothing else moves.
     EXPECT_EQ(p.s.rollback_on_failure, defaults.s.rollback_on_failure) << args;
     EXPECT_EQ(p.s.overwrite_all, defaults.s.overwrite_all) << args;

@@ -7,16 +7,13 @@
 #include "core/settings.h"
 #include "core/journal.h"
 #include "engine/tests/test_payload.h"
+#include "engine/tests/test_run.h"
 #include "tests/support/win_fs.h"
 
 namespace {
 
 using Records = std::vector<std::string>;
 
-// Existing files would raise the question; these tests never expect one.
-struct QuietSettings : InstallerSettings {
-  QuietSettings() { silent = true; }
-};
 
 }  // namespace
 
@@ -38,9 +35,10 @@ TEST(ExtractFileset, WritesEveryEntryByteForByteAndJournalsInOrder) {
       FilesetEntry::file(deep_name, big),  // its folders come from the retry in create_file
       FilesetEntry::file("z.txt", "zett"),
   });
-  QuietSettings s;
+  TestRun s_run;
+  InstallerSettings& s = s_run.settings;
 
-  EXPECT_EQ(install_fileset(payload.view(), payload.sums(), dir, true, s), 0);
+  EXPECT_EQ(install_fileset(payload.view(), payload.sums(), dir, true, s_run), 0);
 
   EXPECT_EQ(list_tree(tmp.path()),
             (Records{"Spiel\\", "Spiel\\Daten\\", "Spiel\\Daten\\tief\\", "Spiel\\Daten\\tief\\groß\\",
@@ -78,9 +76,10 @@ TEST(ExtractFileset, AFileThatCannotBeCreatedFailsAloneAndLaterFilesKeepTheirCon
       FilesetEntry::folder("blocked\\sub"),  // cannot be made either: not counted
       FilesetEntry::file("d\\e.txt", patterned(10, 5)),
   });
-  QuietSettings s;
+  TestRun s_run;
+  InstallerSettings& s = s_run.settings;
 
-  EXPECT_EQ(install_fileset(payload.view(), payload.sums(), dir, true, s), 1);
+  EXPECT_EQ(install_fileset(payload.view(), payload.sums(), dir, true, s_run), 1);
 
   EXPECT_EQ(read_file(dir + "a.txt"), patterned(1000, 2));
   EXPECT_EQ(read_file(dir + "c.txt"), patterned(2000, 4));
@@ -104,8 +103,9 @@ TEST(InstallFileset, ReadsEveryFileBackAndComparesItWithTheMakersChecksum) {
 
   TempDir tmp;
   const std::string dir = tmp.path() + "\\";
-  QuietSettings s;
-  EXPECT_EQ(install_fileset(written.view(), packed.sums(), dir, true, s), 1);
+  TestRun s_run;
+  InstallerSettings& s = s_run.settings;
+  EXPECT_EQ(install_fileset(written.view(), packed.sums(), dir, true, s_run), 1);
   // Everything was written and journaled: the rollback finds the damaged file too.
   EXPECT_EQ(read_file(dir + "f\\big.bin"), damaged);
   EXPECT_EQ(read_file(dir + "z.txt"), "z");
@@ -113,8 +113,9 @@ TEST(InstallFileset, ReadsEveryFileBackAndComparesItWithTheMakersChecksum) {
 
   // Without -F nothing is read back.
   TempDir unverified;
-  QuietSettings u;
-  EXPECT_EQ(install_fileset(written.view(), packed.sums(), unverified.path() + "\\", false, u), 0);
+  TestRun u_run;
+  InstallerSettings& u = u_run.settings;
+  EXPECT_EQ(install_fileset(written.view(), packed.sums(), unverified.path() + "\\", false, u_run), 0);
   EXPECT_EQ(read_file(unverified / "f\\big.bin"), damaged);
 }
 
@@ -131,9 +132,10 @@ TEST(ExtractFileset, NamesThatWouldLeaveTheInstallFolderWriteNothing) {
       FilesetEntry::folder("..\\up_dir"),
       FilesetEntry::file("ok.txt", "fine"),
   });
-  QuietSettings s;
+  TestRun s_run;
+  InstallerSettings& s = s_run.settings;
 
-  EXPECT_EQ(install_fileset(payload.view(), payload.sums(), dir, true, s), 5);
+  EXPECT_EQ(install_fileset(payload.view(), payload.sums(), dir, true, s_run), 5);
 
   EXPECT_EQ(list_tree(tmp.path()), (Records{"inst\\", "inst\\ok.txt"}));
   EXPECT_EQ(GetFileAttributesA(rooted.c_str()), INVALID_FILE_ATTRIBUTES);
@@ -157,9 +159,10 @@ TEST(ExtractFileset, PathsOrRecordsBeyond255AreNeverCut) {
       FilesetEntry::file(std::string(40, 'l'), "cut would name another file"),
       FilesetEntry::file("a.txt", "a"),
   });
-  QuietSettings s;
+  TestRun s_run;
+  InstallerSettings& s = s_run.settings;
 
-  EXPECT_EQ(install_fileset(payload.view(), payload.sums(), dir, true, s), 3);
+  EXPECT_EQ(install_fileset(payload.view(), payload.sums(), dir, true, s_run), 3);
 
   const std::string rel = dir.substr(tmp.path().size() + 1);
   EXPECT_EQ(list_tree(tmp.path()), (Records{rel, rel + "a.txt", rel + fits}));

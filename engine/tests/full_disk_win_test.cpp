@@ -9,6 +9,7 @@
 #include "core/settings.h"
 #include "core/journal.h"
 #include "engine/tests/test_payload.h"
+#include "engine/tests/test_run.h"
 #include "tests/support/win_fs.h"
 
 namespace {
@@ -32,10 +33,6 @@ class DriveFolder {
   std::string path_;
 };
 
-struct QuietSettings : InstallerSettings {
-  QuietSettings() { silent = true; }
-};
-
 }  // namespace
 
 TEST(FullDisk, AShortWriteFailsTheInstallation) {
@@ -52,9 +49,10 @@ TEST(FullDisk, AShortWriteFailsTheInstallation) {
       FilesetEntry::file("big.bin", big),  // more than the whole drive
       FilesetEntry::file("after.txt", patterned(100, 9)),
   });
-  QuietSettings s;
+  TestRun s_run;
+  InstallerSettings& s = s_run.settings;
 
-  EXPECT_EQ(install_fileset(payload.view(), payload.sums(), dir, true, s), 2);
+  EXPECT_EQ(install_fileset(payload.view(), payload.sums(), dir, true, s_run), 2);
 
   EXPECT_EQ(read_file(dir + "small.txt"), patterned(1000, 7));
   const auto partial = read_file(dir + "big.bin");

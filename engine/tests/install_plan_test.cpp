@@ -18,7 +18,7 @@ FilesetEntry file(std::string name) { return FilesetEntry::file(std::move(name),
 FilesetEntry folder(std::string name) { return FilesetEntry::folder(std::move(name)); }
 
 Bytes container(const Entries& entries) {
-  Tchecksum checksum(code_seed);
+  Tdigest checksum(code_seed);
   FilesetBuild build = build_fileset(entries, checksum);
   EXPECT_TRUE(build.ok()) << build.error;
   return build.bytes;

@@ -9,9 +9,9 @@
 
 #include <functional>
 
-#include "core/settings.h"
-#include "engine/backup_cleanup.h"
 #include "core/journal.h"
+#include "engine/backup_cleanup.h"
+#include "engine/install_run.h"
 #include "engine/rollback.h"
 #include "engine/places.h"
 #include "engine/tree_removal.h"
@@ -33,14 +33,13 @@ TEST(Links, NoRemovalEntersALinkOrTouchesWhatItLeadsTo) {
   ASSERT_FALSE(before.empty());
 
   // The link as a saved item's content and as a folder of the installation.
-  InstallerSettings s;
-  s.backup_dir = tree;
-  s.backup.items = {{std::string(fixture) + "\\game\\sub", tree + "\\sub"}};
+  BackupState saved;
+  saved.items = {{std::string(fixture) + "\\game\\sub", tree + "\\sub"}};
   const std::vector<std::pair<const char*, std::function<void()>>> removals = {
       {"remove_empty_tree", [&] { remove_empty_tree(tree); }},
       {"delete_tree", [&] { delete_tree(tree); }},
       {"delete_file_or_empty_folder of the link", [&] { delete_file_or_empty_folder(link); }},
-      {"delete_saved_files", [&] { delete_saved_files(s.backup, nullptr); }},
+      {"delete_saved_files", [&] { delete_saved_files(saved, nullptr); }},
       {"an undo", [&] {
          RecordedRun run;
          run.records = {"DIR:" + tree, "DIR:" + tree + "\\sub", "FILE:" + link, "FILE:" + link + "\\keep.txt"};

@@ -1,6 +1,7 @@
 // The overwrite policy as extraction applies it: with overwrite_all set, in a
-// silent run, and with the question answered by the test driver (needs a
-// display: run under scripts/with-wine).
+// silent run, and with the question asked in the interactive run's message
+// box and answered by the test driver (needs a display: run under
+// scripts/with-wine).
 #include "engine/overwrite.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +15,9 @@
 #include "engine/tests/box_answerer.h"
 #include "tests/support/scoped_env.h"
 #include "engine/tests/test_payload.h"
+#include "engine/tests/test_run.h"
 #include "tests/support/win_fs.h"
+#include "ui/dialog_answers.h"
 
 namespace {
 
@@ -51,10 +54,11 @@ class OverwritePolicy : public ::testing::Test {
 }  // namespace
 
 TEST_F(OverwritePolicy, OverwriteAllReplacesAndSavesTheOldFiles) {
-  InstallerSettings s;
+  TestRun run;
+  InstallerSettings& s = run.settings;
   s.overwrite_all = true;
 
-  EXPECT_EQ(install_fileset(payload_.view(), payload_.sums(), dir_, true, s), 0);
+  EXPECT_EQ(install_fileset(payload_.view(), payload_.sums(), dir_, true, run), 0);
 
   EXPECT_EQ(read_file(dir_ + "docs\\readme.txt"), "new readme");
   EXPECT_EQ(read_file(dir_ + "top.txt"), "new top");
@@ -73,10 +77,10 @@ TEST_F(OverwritePolicy, OverwriteAllReplacesAndSavesTheOldFiles) {
 }
 
 TEST_F(OverwritePolicy, SilentRunStopsAtTheFirstExistingFile) {
-  InstallerSettings s;
-  s.silent = true;
+  TestRun run;
+  InstallerSettings& s = run.settings;
 
-  EXPECT_EQ(install_fileset(payload_.view(), payload_.sums(), dir_, true, s), 1);
+  EXPECT_EQ(install_fileset(payload_.view(), payload_.sums(), dir_, true, run), 1);
 
   EXPECT_EQ(read_file(dir_ + "new1.txt"), "new 1");
   EXPECT_EQ(read_file(dir_ + "docs\\readme.txt"), "old readme");
@@ -88,13 +92,14 @@ TEST_F(OverwritePolicy, SilentRunStopsAtTheFirstExistingFile) {
 }
 
 TEST_F(OverwritePolicy, AFileThatCannotBeSavedEndsTheWalkUntouched) {
-  InstallerSettings s;
+  TestRun run;
+  InstallerSettings& s = run.settings;
   s.overwrite_all = true;
   // Open elsewhere without sharing: it can be neither moved nor replaced (32).
   WinHandle held(CreateFileA((dir_ + "top.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
   ASSERT_TRUE(held);
 
-  EXPECT_EQ(install_fileset(payload_.view(), payload_.sums(), dir_, true, s), 1);
+  EXPECT_EQ(install_fileset(payload_.view(), payload_.sums(), dir_, true, run), 1);
   held.reset();
 
   EXPECT_EQ(read_file(dir_ + "top.txt"), "old top");
@@ -115,11 +120,11 @@ TEST_F(OverwritePolicy, AFolderWhereAFileGoesIsReplacedOnlyWhenEmpty) {
     if (!empty) {
       ASSERT_TRUE(write_file(dir_ + "new2.txt\\inside.txt", "inside"));
     }
-    InstallerSettings s;
-    s.silent = true;
+    TestRun run;
+    InstallerSettings& s = run.settings;
     s.overwrite_all = true;
 
-    EXPECT_EQ(install_fileset(payload_.view(), payload_.sums(), dir_, true, s), empty ? 0 : 1);
+    EXPECT_EQ(install_fileset(payload_.view(), payload_.sums(), dir_, true, run), empty ? 0 : 1);
 
     if (empty) {
       EXPECT_EQ(read_file(dir_ + "new2.txt"), "new 2");
@@ -133,11 +138,12 @@ TEST_F(OverwritePolicy, AFolderWhereAFileGoesIsReplacedOnlyWhenEmpty) {
 }
 
 TEST_F(OverwritePolicy, PresetBackupFolderTakesTheFilesDirectly) {
-  InstallerSettings s;
+  TestRun run;
+  InstallerSettings& s = run.settings;
   s.overwrite_all = true;
   s.backup_base_dir = tmp_ / "saved\\by\\option";
 
-  EXPECT_EQ(install_fileset(payload_.view(), payload_.sums(), dir_, true, s), 0);
+  EXPECT_EQ(install_fileset(payload_.view(), payload_.sums(), dir_, true, run), 0);
 
   EXPECT_EQ(s.backup_dir, s.backup_base_dir);
   EXPECT_EQ(read_file(s.backup_base_dir + "\\docs\\readme.txt"), "old readme");
@@ -158,10 +164,12 @@ std::vector<int> button_ids(const driver::Dialog& box) {
 }  // namespace
 
 TEST_F(OverwritePolicy, YesReplacesThisAndEveryLaterFileWithoutAsking) {
-  InstallerSettings s;
-  BoxAnswerer answerer(overwrite_caption, {IDYES});
+  DialogAnswers user(false);
+  TestRun run(&user);
+  InstallerSettings& s = run.settings;
+  BoxAnswerer answerer("Install failed", {IDYES});
 
-  EXPECT_EQ(install_fileset(payload_.view(), payload_.sums(), dir_, true, s), 0);
+  EXPECT_EQ(install_fileset(payload_.view(), payload_.sums(), dir_, true, run), 0);
 
   const auto& boxes = answerer.seen();
   ASSERT_EQ(boxes.size(), 1u) << answerer.log();
@@ -174,18 +182,21 @@ TEST_F(OverwritePolicy, YesReplacesThisAndEveryLaterFileWithoutAsking) {
                                   "\r\n"
                                   "Always overwrite?");
   EXPECT_EQ(button_ids(boxes[0]), yes_no_cancel);
-  EXPECT_TRUE(s.overwrite_all);
+  EXPECT_TRUE(run.run.replace_all);
+  EXPECT_FALSE(s.overwrite_all) << "the answer is the run's, not an option";
   EXPECT_EQ(read_file(dir_ + "docs\\readme.txt"), "new readme");
   EXPECT_EQ(read_file(dir_ + "top.txt"), "new top");
   EXPECT_EQ(s.backups.saved, 2);
 }
 
 TEST_F(OverwritePolicy, NoReplacesOnlyThisFileAndTheNextIsAskedAgain) {
-  InstallerSettings s;
+  DialogAnswers user(true);
+  TestRun run(&user);
+  InstallerSettings& s = run.settings;
   s.language_offset = language_german;
-  BoxAnswerer answerer(overwrite_caption, {IDNO, IDNO});
+  BoxAnswerer answerer("Install failed", {IDNO, IDNO});
 
-  EXPECT_EQ(install_fileset(payload_.view(), payload_.sums(), dir_, true, s), 0);
+  EXPECT_EQ(install_fileset(payload_.view(), payload_.sums(), dir_, true, run), 0);
 
   const auto& boxes = answerer.seen();
   ASSERT_EQ(boxes.size(), 2u) << answerer.log();
@@ -206,16 +217,18 @@ TEST_F(OverwritePolicy, NoReplacesOnlyThisFileAndTheNextIsAskedAgain) {
   EXPECT_EQ(boxes[1].message, "Die Datei" + dir_ + "top.txt\r\n" + rest);
   EXPECT_EQ(boxes[1].caption, "Install failed");
   EXPECT_EQ(button_ids(boxes[1]), yes_no_cancel);
-  EXPECT_FALSE(s.overwrite_all);
+  EXPECT_FALSE(run.run.replace_all);
   EXPECT_EQ(read_file(dir_ + "top.txt"), "new top");
   EXPECT_EQ(s.backups.saved, 2);
 }
 
 TEST_F(OverwritePolicy, CancelKeepsTheFileAndEndsTheInstallation) {
-  InstallerSettings s;
-  BoxAnswerer answerer(overwrite_caption, {IDCANCEL});
+  DialogAnswers user(false);
+  TestRun run(&user);
+  InstallerSettings& s = run.settings;
+  BoxAnswerer answerer("Install failed", {IDCANCEL});
 
-  EXPECT_EQ(install_fileset(payload_.view(), payload_.sums(), dir_, true, s), 1);
+  EXPECT_EQ(install_fileset(payload_.view(), payload_.sums(), dir_, true, run), 1);
 
   ASSERT_EQ(answerer.seen().size(), 1u) << answerer.log();
   EXPECT_EQ(read_file(dir_ + "docs\\readme.txt"), "old readme");

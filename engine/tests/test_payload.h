@@ -16,7 +16,7 @@
 class TestPayload {
  public:
   explicit TestPayload(const std::vector<FilesetEntry>& entries) {
-    Tchecksum checksum(code_seed);
+    Tdigest checksum(code_seed);
     FilesetBuild build = build_fileset(entries, checksum);
     EXPECT_TRUE(build.ok()) << build.error;
     bytes_ = std::move(build.bytes);

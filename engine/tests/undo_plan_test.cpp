@@ -46,7 +46,7 @@ std::string steps_of(const UndoPlan& plan) {
 
 std::string refused_of(const UndoPlan& plan) {
   std::string out;
-  for (const RefusedRecord& r : plan.refused) out += r.record + " (" + r.why + ")\n";
+  for (const RefusedRecord& r : plan.refused) out += r.record + " (" + reason_text(r.why, false) + ")\n";
   return out;
 }
 

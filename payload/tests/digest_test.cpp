@@ -20,7 +20,7 @@ std::vector<std::uint8_t> region_input(std::size_t length) {
   return data;
 }
 
-Tcode region_digest(Tchecksum& checksum, const std::vector<std::uint8_t>& data, std::uint32_t tag = 1) {
+Tcode region_digest(Tdigest& checksum, const std::vector<std::uint8_t>& data, std::uint32_t tag = 1) {
   checksum.reset_digest();
   checksum.absorb_region(data.data(), static_cast<std::int32_t>(data.size()), tag);
   return checksum.digest();
@@ -37,7 +37,7 @@ TEST(DigestVectors, RegionsMatchTheIndependentImplementation) {
   ASSERT_TRUE(vectors().loaded) << SETUP_TEST_VECTORS;
   ASSERT_FALSE(vectors().regions.empty());
   for (const auto& v : vectors().regions) {
-    Tchecksum checksum(v.seed);
+    Tdigest checksum(v.seed);
     region_digest(checksum, region_input(static_cast<std::size_t>(v.length)), v.tag);
     EXPECT_EQ(checksum.digest_hex(), v.digest_hex) << "length " << v.length << " tag " << v.tag;
   }
@@ -48,7 +48,7 @@ TEST(DigestVectors, ContainersCarryTheDigestOfTheirFourRegions) {
   for (const auto& v : vectors().containers) {
     const auto view = FilesetView::open(v.bytes.data(), v.bytes.size());
     ASSERT_TRUE(view);
-    Tchecksum checksum(v.seed);
+    Tdigest checksum(v.seed);
     checksum.digest_container(*view);
     EXPECT_EQ(checksum.digest(), view->stored_digest()) << v.seed << " count " << view->count();
     EXPECT_TRUE(checksum.verify_container(*view));
@@ -59,7 +59,7 @@ TEST(DigestVectors, ContainerDigestIsTheFourRegionsTaggedOneToFour) {
   const auto& v = vectors().containers.at(0);
   const auto view = FilesetView::open(v.bytes.data(), v.bytes.size());
   ASSERT_TRUE(view);
-  Tchecksum checksum(v.seed);
+  Tdigest checksum(v.seed);
 
   auto absorb_all = [&](std::uint32_t names_tag) {
     checksum.reset_digest();
@@ -75,7 +75,7 @@ TEST(DigestVectors, ContainerDigestIsTheFourRegionsTaggedOneToFour) {
 }
 
 TEST(DigestProperties, BytesSixteenToThirtyOneOfARegionAreNotRead) {
-  Tchecksum checksum(seed_a);
+  Tdigest checksum(seed_a);
   for (const std::size_t length : {128u, 129u, 300u}) {
     const auto original = region_input(length);
     const Tcode expected = region_digest(checksum, original);
@@ -93,7 +93,7 @@ TEST(DigestProperties, BytesSixteenToThirtyOneOfARegionAreNotRead) {
 }
 
 TEST(DigestProperties, GapBetweenLastBlockAndTailIsNotRead) {
-  Tchecksum checksum(seed_a);
+  Tdigest checksum(seed_a);
   const std::size_t length = 1000;  // 7 blocks: bytes 320 to 895 are read by no step
   const auto original = region_input(length);
   const Tcode expected = region_digest(checksum, original);
@@ -112,13 +112,13 @@ TEST(DigestProperties, GapBetweenLastBlockAndTailIsNotRead) {
 TEST(DigestProperties, OnlySeedCharactersOneToSeventeenMatter) {
   const std::string seed = seed_a;
   const auto data = region_input(200);
-  Tchecksum reference(seed);
+  Tdigest reference(seed);
   const Tcode expected = region_digest(reference, data);
 
   for (std::size_t i = 0; i < seed.size(); ++i) {
     std::string other = seed;
     other[i] = other[i] == 'F' ? '0' : 'F';
-    Tchecksum checksum(other);
+    Tdigest checksum(other);
     if (i < 17) {
       EXPECT_NE(region_digest(checksum, data), expected) << "seed character " << i + 1;
     } else {
@@ -128,7 +128,7 @@ TEST(DigestProperties, OnlySeedCharactersOneToSeventeenMatter) {
 }
 
 TEST(DigestProperties, EmptyRegionStillAbsorbsItsClosingByte) {
-  Tchecksum checksum(seed_a);
+  Tdigest checksum(seed_a);
   checksum.reset_digest();
   const Tcode after_reset = checksum.digest();
   EXPECT_NE(after_reset, Tcode{});  // the reset itself absorbs a byte
@@ -143,7 +143,7 @@ TEST(DigestProperties, EmptyRegionStillAbsorbsItsClosingByte) {
 }
 
 TEST(DigestProperties, NegativeLengthReadsNothing) {
-  Tchecksum checksum(seed_a);
+  Tdigest checksum(seed_a);
   checksum.reset_digest();
   checksum.absorb_region(nullptr, 0, 3);
   const Tcode empty = checksum.digest();
@@ -155,7 +155,7 @@ TEST(DigestProperties, NegativeLengthReadsNothing) {
 }
 
 TEST(VerifyContainer, PackedContainerVerifiesAndAnyChangedDigestByteFails) {
-  Tchecksum checksum(seed_a);
+  Tdigest checksum(seed_a);
   std::string big(5000, '\0');
   for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 13);
   const FilesetBuild build = build_fileset(
@@ -179,7 +179,7 @@ TEST(VerifyContainer, PackedContainerVerifiesAndAnyChangedDigestByteFails) {
 }
 
 TEST(VerifyContainer, ChangedContentsOrOtherSeedFail) {
-  Tchecksum checksum(seed_a);
+  Tdigest checksum(seed_a);
   const FilesetBuild build = build_fileset({FilesetEntry::file("a.txt", "hello")}, checksum);
   ASSERT_TRUE(build.ok());
 
@@ -190,13 +190,13 @@ TEST(VerifyContainer, ChangedContentsOrOtherSeedFail) {
   EXPECT_FALSE(checksum.verify_container(*view));
 
   view = FilesetView::open(build.bytes.data(), build.bytes.size());
-  Tchecksum other(seed_b);
+  Tdigest other(seed_b);
   EXPECT_FALSE(other.verify_container(*view));
 }
 
 TEST(DigestRegionStream, GivesTheDigestOfTheWholeRegionWhateverThePieces) {
-  Tchecksum whole(seed_b);
-  Tchecksum streamed(seed_b);
+  Tdigest whole(seed_b);
+  Tdigest streamed(seed_b);
   std::vector<std::uint8_t> bytes(4096 + 300);
   for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + (i >> 7));
   for (const std::size_t length : {0, 1, 127, 128, 129, 159, 160, 255, 256, 1000, 4096 + 300}) {
@@ -204,14 +204,14 @@ TEST(DigestRegionStream, GivesTheDigestOfTheWholeRegionWhateverThePieces) {
     whole.absorb_region(bytes.data(), static_cast<std::int32_t>(length), 4);
     for (const std::size_t piece : {1, 7, 31, 32, 33, 96, 127, 128, 129, 1000, 100000}) {
       streamed.reset_digest();
-      Tchecksum::RegionStream region(streamed, static_cast<std::int32_t>(length), 4);
+      Tdigest::RegionStream region(streamed, static_cast<std::int32_t>(length), 4);
       for (std::size_t at = 0; at < length; at += piece) region.feed(bytes.data() + at, std::min(piece, length - at));
       ASSERT_TRUE(region.finish());
       EXPECT_EQ(streamed.digest(), whole.digest()) << "length " << length << ", pieces of " << piece;
     }
   }
   // Fewer bytes than announced: no digest.
-  Tchecksum::RegionStream short_region(streamed, 200, 4);
+  Tdigest::RegionStream short_region(streamed, 200, 4);
   short_region.feed(bytes.data(), 199);
   EXPECT_FALSE(short_region.finish());
 }

@@ -44,7 +44,7 @@ struct Packed {
   Bytes sums;
 };
 
-Packed pack(const std::vector<FilesetEntry>& entries, Tchecksum& checksum) {
+Packed pack(const std::vector<FilesetEntry>& entries, Tdigest& checksum) {
   Packed p;
   FilesetBuild build = build_fileset(entries, checksum);
   EXPECT_TRUE(build.ok()) << build.error;
@@ -63,7 +63,7 @@ bool sums_refuse(const Bytes& container, const Bytes& sums) {
 }  // namespace
 
 TEST(FilesetSums, WorkedExampleByteForByte) {
-  Tchecksum checksum(seed);
+  Tdigest checksum(seed);
   const Packed p = pack({FilesetEntry::folder("data"), FilesetEntry::file("a.txt", "hello"),
                          FilesetEntry::file("data\\b.bin", "xyz")},
                         checksum);
@@ -92,7 +92,7 @@ TEST(FilesetSums, WorkedExampleByteForByte) {
 // hundred spread over the data, and every one of the checksum resource is
 // refused before anything could be written.
 TEST(FilesetSums, EverySingleByteChangeIsRefused) {
-  Tchecksum checksum(seed);
+  Tdigest checksum(seed);
   const Packed p = pack(small_product(), checksum);
   const auto view = FilesetView::open(p.container.data(), p.container.size());
   ASSERT_TRUE(view);
@@ -149,7 +149,7 @@ TEST(FilesetSums, EverySingleByteChangeIsRefused) {
 }
 
 TEST(FilesetSums, RefusesChecksumsOfAnotherContainerOrNone) {
-  Tchecksum checksum(seed);
+  Tdigest checksum(seed);
   const Packed a = pack({FilesetEntry::file("a.txt", "hello")}, checksum);
   const Packed b = pack({FilesetEntry::file("a.txt", "world")}, checksum);
   const Packed c = pack({FilesetEntry::file("a.txt", "hello"), FilesetEntry::folder("d")}, checksum);

@@ -85,7 +85,7 @@ bool opens(const Bytes& bytes) { return FilesetView::open(bytes.data(), bytes.si
 }  // namespace
 
 TEST(FilesetWalk, WorkedExampleByteForByte) {
-  Tchecksum checksum(seed);
+  Tdigest checksum(seed);
   const FilesetBuild build = build_fileset(
       {FilesetEntry::folder("data"), FilesetEntry::file("a.txt", "hello"), FilesetEntry::file("data\\b.bin", "xyz")},
       checksum);
@@ -120,7 +120,7 @@ TEST(FilesetWalk, WorkedExampleByteForByte) {
 }
 
 TEST(FilesetWalk, EmptySetIsAValid28ByteContainer) {
-  Tchecksum checksum(seed);
+  Tdigest checksum(seed);
   const FilesetBuild build = build_fileset({}, checksum);
   ASSERT_TRUE(build.ok());
   ASSERT_EQ(build.bytes.size(), 28u);
@@ -174,7 +174,7 @@ TEST(FilesetWalk, NamesBeyondCountAreNeverRead) {
 
 TEST(FilesetWalk, NameOf255CharactersIsReadWhole) {
   const std::string longest(255, 'n');
-  Tchecksum checksum(seed);
+  Tdigest checksum(seed);
   const FilesetBuild build = build_fileset({FilesetEntry::file(longest, "x"), FilesetEntry::folder("after")}, checksum);
   ASSERT_TRUE(build.ok());
   const auto seen = walk(build.bytes);
@@ -213,7 +213,7 @@ TEST(FilesetBounds, RegionsRunningPastTheRealSizeAreRefused) {
 }
 
 TEST(FilesetBounds, EveryTruncationOfAContainerIsRefused) {
-  Tchecksum checksum(seed);
+  Tdigest checksum(seed);
   const FilesetBuild build = build_fileset(
       {FilesetEntry::folder("data"), FilesetEntry::file("a.txt", "hello"), FilesetEntry::file("data\\b.bin", "xyz")},
       checksum);
@@ -235,7 +235,7 @@ TEST(FilesetBounds, FileSizesAddingUpPastTheDataBlockAreRefused) {
 }
 
 TEST(FilesetBounds, NoAcceptedDamageLeadsOutsideTheImage) {
-  Tchecksum checksum(seed);
+  Tdigest checksum(seed);
   const FilesetBuild build = build_fileset(
       {FilesetEntry::folder("data"), FilesetEntry::file("a.txt", "hello"), FilesetEntry::file("data\\b.bin", "xyz")},
       checksum);
@@ -266,7 +266,7 @@ TEST(FilesetBounds, NoAcceptedDamageLeadsOutsideTheImage) {
 }
 
 TEST(FilesetBounds, BytesAfterTheDataBlockAreNotHashedOrWalked) {
-  Tchecksum checksum(seed);
+  Tdigest checksum(seed);
   const FilesetBuild build = build_fileset({FilesetEntry::file("a", "hello")}, checksum);
   ASSERT_TRUE(build.ok());
   Bytes longer = build.bytes;
@@ -279,7 +279,7 @@ TEST(FilesetBounds, BytesAfterTheDataBlockAreNotHashedOrWalked) {
 }
 
 TEST(FilesetWriter, RefusesWhatTheLayoutCannotHold) {
-  Tchecksum checksum(seed);
+  Tdigest checksum(seed);
   FilesetBuild build = build_fileset({FilesetEntry::folder("ok"), FilesetEntry::file(std::string(256, 'n'), "")},
                                      checksum);
   EXPECT_FALSE(build.ok());

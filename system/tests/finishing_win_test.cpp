@@ -10,6 +10,7 @@
 
 #include "core/settings.h"
 #include "core/journal.h"
+#include "engine/tests/test_run.h"
 #include "payload/digest.h"
 #include "system/com_init.h"
 #include "system/com_ptr.h"
@@ -102,7 +103,8 @@ class FinishingTest : public testing::Test {
   }
 
   TempDir tmp;
-  InstallerSettings s;
+  TestRun test_run;
+  InstallerSettings& s = test_run.settings;
 };
 
 }  // namespace
@@ -111,7 +113,7 @@ class FinishingTest : public testing::Test {
 // link holds, read back through the shell.
 TEST_F(FinishingTest, AllLinksAreMadeJournaledAndReadBack) {
   s.desktop_icon = true;
-  create_all_shortcuts(s);
+  create_all_shortcuts(test_run);
 
   const std::string game = s.install_dir + "exebin\\quasarine2.exe";
   const std::string uninstaller = s.install_dir + "uninst\\uninstall.exe";
@@ -166,7 +168,8 @@ TEST_F(FinishingTest, OptionsChooseTheLinks) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    InstallerSettings run;
+    TestRun other_run;
+    InstallerSettings& run = other_run.settings;
     copy_paths_and_texts(s, run);
     run.language_offset = language_german;
     run.no_data_sharing = true;
@@ -174,7 +177,7 @@ TEST_F(FinishingTest, OptionsChooseTheLinks) {
     run.no_start_menu = c.no_menu;
     if (!c.menu_uninstall) run.uninstall_menu_dir.clear();
     if (!c.desktop_known) run.folders.desktop_dir.clear();
-    create_all_shortcuts(run);
+    create_all_shortcuts(other_run);
     Records links;
     for (const std::string& r : read_records(run.journal)) {
       if (has_prefix(r, record::file)) links.push_back(r.substr(record::file.size() + tmp.path().size() + 1));
@@ -191,7 +194,7 @@ TEST_F(FinishingTest, LinksThatCannotBeMadeAreSkippedUnjournaled) {
   // folder is a file: neither is written, the rest still are.
   ASSERT_TRUE(write_file(tmp / "Start", "a file"));
   s.uninstall_title = std::string(250 - s.install_dir.size(), 'u');
-  create_all_shortcuts(s);
+  create_all_shortcuts(test_run);
   EXPECT_EQ(read_records(s.journal), (Records{"FILE:" + s.install_dir + "Quasarine II.lnk"}));
   EXPECT_FALSE(file_exists(s.install_dir + s.uninstall_title + ".lnk"));
 }
@@ -200,7 +203,7 @@ class RegistrationTest : public FinishingTest {
  protected:
   void SetUp() override {
     FinishingTest::SetUp();
-    Tchecksum checksum(code_seed);
+    Tdigest checksum(code_seed);
     key_ = uninstall_key_name(checksum, s.product_folder, s.install_dir);
     s.launch_args = "-L 0";
     registry_.shell_delete_key(HKEY_LOCAL_MACHINE, (uninstall_root_key + key_).c_str());
@@ -225,12 +228,13 @@ class RegistrationTest : public FinishingTest {
   }
 
   void run(std::uint64_t bytes = 0) {
-    Tchecksum checksum(code_seed);
-    register_uninstall_entry(s, registry_, checksum, bytes);
+    Tdigest checksum(code_seed);
+    register_uninstall_entry(test_run, registry_, checksum, bytes, release_);
   }
 
   const ShellRegistry registry_ = load_shell_registry_helpers();
   std::string key_;
+  ProductRelease release_;
 };
 
 TEST_F(RegistrationTest, WritesTheEntryJournalsItAndRemovesItWhole) {
@@ -266,8 +270,8 @@ TEST_F(RegistrationTest, OptionsDecideWhatIsWrittenAndJournaled) {
   s.journal.init();
   s.add_remove_entry = true;
   const ShellRegistry missing;  // no registry functions: nothing written, nothing journaled
-  Tchecksum checksum(code_seed);
-  register_uninstall_entry(s, missing, checksum, 0);
+  Tdigest checksum(code_seed);
+  register_uninstall_entry(test_run, missing, checksum, 0, release_);
   EXPECT_TRUE(read_records(s.journal).empty());
 }
 
@@ -282,8 +286,8 @@ TEST_F(RegistrationTest, AnEntryWrittenInPartIsJournaledAndTakenBackWhole) {
   // The headers declare DWORD results where the entry points' own types say LONG: the same 32 bits.
   const ShellRegistry failing(reinterpret_cast<TSHGV>(SHGetValueA), set_display_name_only,
                               reinterpret_cast<TSHDV>(SHDeleteValueA), reinterpret_cast<TSHDK>(SHDeleteKeyA));
-  Tchecksum checksum(code_seed);
-  register_uninstall_entry(s, failing, checksum, 0);
+  Tdigest checksum(code_seed);
+  register_uninstall_entry(test_run, failing, checksum, 0, release_);
   ASSERT_EQ(value("DisplayName"), "Quasarine II");
   EXPECT_FALSE(value("UninstallString"));
   EXPECT_EQ(read_records(s.journal), Records{"APP:" + key_});
@@ -308,8 +312,8 @@ TEST_F(RegistrationTest, AnEarlierEntryComesBackAsItWas) {
 
   for (const char* version : {"1.2.0", ""}) {
     SCOPED_TRACE(version);
-    s.product_version = version;
-    s.publisher = *version ? "Lantern Works" : "";
+    release_.version = version;
+    release_.publisher = *version ? "Lantern Works" : "";
     run();
     EXPECT_EQ(value("DisplayName"), "Quasarine II");
     EXPECT_EQ(value("DisplayVersion"), *version ? std::optional<std::string>(version) : std::nullopt);

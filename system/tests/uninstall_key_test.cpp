@@ -15,13 +15,13 @@ TEST(UninstallKeyName, MatchesTheIndependentImplementation) {
   ASSERT_TRUE(vectors.loaded) << SETUP_TEST_VECTORS;
   ASSERT_FALSE(vectors.keys.empty());
   for (const auto& v : vectors.keys) {
-    Tchecksum checksum(v.seed);
+    Tdigest checksum(v.seed);
     EXPECT_EQ(uninstall_key_name(checksum, v.product_folder, v.install_dir), v.key_name) << v.install_dir;
   }
 }
 
 TEST(UninstallKeyName, FolderIsHashedExactlyAsSpelled) {
-  Tchecksum checksum(seed);
+  Tdigest checksum(seed);
   const std::string with_backslash = uninstall_key_name(checksum, "Game", "C:\\Games\\Game\\");
   EXPECT_NE(uninstall_key_name(checksum, "Game", "C:\\Games\\Game"), with_backslash);
   EXPECT_NE(uninstall_key_name(checksum, "Game", "c:\\games\\game\\"), with_backslash);
@@ -30,7 +30,7 @@ TEST(UninstallKeyName, FolderIsHashedExactlyAsSpelled) {
 }
 
 TEST(UninstallKeyName, ProductFolderIsOnlyThePrefix) {
-  Tchecksum checksum(seed);
+  Tdigest checksum(seed);
   const std::string a = uninstall_key_name(checksum, "First", "C:\\X\\");
   const std::string b = uninstall_key_name(checksum, "Second", "C:\\X\\");
   EXPECT_EQ(a.substr(0, 11), "First__at__");

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <map>
 
+#include "core/exit_codes.h"
 #include "e2e_paths.h"
 #include "setup_run.h"
 #include "system/uninstall_registration.h"
@@ -18,9 +19,6 @@
 #include "tests/support/win_fs.h"
 
 namespace {
-
-constexpr DWORD uninstall_refused_records = 4;
-constexpr DWORD uninstall_incomplete = 6;
 
 class Uninstall : public ::testing::Test {
  protected:
@@ -92,25 +90,29 @@ TEST_F(Uninstall, ARecordOutsideTheInstallationIsRefusedAndItsFileKept) {
   ASSERT_TRUE(write_file(journal, read_file(journal).value_or("") + "FILE:" + victim + "\r\n"));
 
   const SetupRun r = run_command(driver::quote_arg(uninstaller()) + " -G");
-  EXPECT_EQ(r.exit_code, uninstall_refused_records) << r.log;
+  EXPECT_EQ(r.exit_code, static_cast<DWORD>(exit_refused)) << r.log;
   expect_report(r, "Uninstall incomplete", "Refused, as they are not this installation's:\r\n  FILE:" + victim);
   EXPECT_EQ(read_file(victim), "keep me");
   EXPECT_FALSE(folder_exists(installed()));
 }
 
-// The game still runs: its file stays and is named, the exit code says so,
-// and once it is closed a second uninstall removes it.
+// The game still runs: its file stays and is named in the German report,
+// captions included, the exit code says so, and once it is closed a second
+// uninstall removes it.
 TEST_F(Uninstall, AFileInUseIsLeftNamedAndRemovedByTheNextUninstall) {
   install("e2e_setup", {"-G", "-M", "-R"});
   const std::string game = installed() + "\\exebin\\quasarine2.exe";
   HANDLE held = CreateFileA(game.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  const SetupRun first = run_command(driver::quote_arg(uninstaller()) + " -G");
+  const SetupRun first = run_command(driver::quote_arg(uninstaller()) + " -L 1000 -G");
   CloseHandle(held);
-  EXPECT_EQ(first.exit_code, uninstall_incomplete) << first.log;
-  expect_report(first, "Uninstall incomplete", "Not removed:\r\n  " + game + " (in use)");
+  EXPECT_EQ(first.exit_code, static_cast<DWORD>(exit_incomplete)) << first.log;
+  // The texts as Windows-1252 bytes.
+  expect_report(first, "Deinstallation unvollst\xE4ndig", "Nicht entfernt:\r\n  " + game + " (in Benutzung)");
+  EXPECT_NE(first.boxes[0].message.find("Nach dem Schlie\xDF" "en der genannten Programme"), std::string::npos)
+      << first.boxes[0].message;
   // The folder holding it stays for that file, not for files of the user's.
-  EXPECT_EQ(first.boxes[0].message.find("did not create"), std::string::npos) << first.boxes[0].message;
+  EXPECT_EQ(first.boxes[0].message.find("nicht installiert wurden"), std::string::npos) << first.boxes[0].message;
   EXPECT_TRUE(file_exists(game));
   EXPECT_TRUE(file_exists(uninstaller()));
 

@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
   }
   entries.push_back(FilesetEntry::file("zzz_after.txt", "after"));
 
-  Tchecksum checksum(argv[2]);
+  Tdigest checksum(argv[2]);
   const FilesetBuild build = build_fileset(entries, checksum);
   if (!build.ok()) {
     std::fprintf(stderr, "hostile_fileset: %s\n", build.error.c_str());

@@ -36,7 +36,7 @@ int main(int argc, char** argv) {
     std::cerr << "entrykey: the product folder and the installation folder must be representable in Windows-1252\n";
     return 1;
   }
-  const auto checksum = std::make_unique<Tchecksum>(seed);  // 4 KiB of table: kept off the stack
+  const auto checksum = std::make_unique<Tdigest>(seed);  // 4 KiB of table: kept off the stack
   std::cout << cp1252_to_utf8(uninstall_key_name(*checksum, *folder, *dir)) << '\n';
   return 0;
 }

@@ -90,7 +90,7 @@ int run_mkfileset(const std::vector<std::string>& args, std::ostream& out, std::
   }
 
   // 4 KiB of table: kept off the stack.
-  const auto checksum = std::make_unique<Tchecksum>(seed);
+  const auto checksum = std::make_unique<Tdigest>(seed);
   if (list) {
     if (operands.size() != 1) return usage(err, "--list takes one container");
     std::vector<std::uint8_t> bytes;

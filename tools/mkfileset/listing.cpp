@@ -51,7 +51,7 @@ bool looks_like_container(const std::vector<std::uint8_t>& bytes) {
 
 }  // namespace
 
-ListResult list_fileset(const std::uint8_t* bytes, std::size_t size, Tchecksum& checksum, std::ostream& out,
+ListResult list_fileset(const std::uint8_t* bytes, std::size_t size, Tdigest& checksum, std::ostream& out,
                         const char* holder) {
   const auto view = FilesetView::open(bytes, size);
   if (!view) {
@@ -135,7 +135,7 @@ std::optional<std::vector<std::uint8_t>> read_beside(const std::string& path) {
 
 }  // namespace
 
-ListResult list_payload(const std::string& path, const std::vector<std::uint8_t>& file, Tchecksum& checksum,
+ListResult list_payload(const std::string& path, const std::vector<std::uint8_t>& file, Tdigest& checksum,
                         std::ostream& out, std::ostream& err) {
   const PeResource resource = find_pe_resource(file.data(), file.size(), fileset_resource_type, fileset_resource_name);
   switch (resource.status) {

@@ -15,9 +15,9 @@ enum class ListResult { matches, wrong_digest, damaged, not_container, wrong_sum
 // as \xNN) and a closing line on the digest. A container that does not pass
 // the bounds check is only reported as damaged (holder names what held those
 // bytes); nothing of it is walked.
-ListResult list_fileset(const std::uint8_t* bytes, std::size_t size, Tchecksum& checksum, std::ostream& out,
+ListResult list_fileset(const std::uint8_t* bytes, std::size_t size, Tdigest& checksum, std::ostream& out,
                         const char* holder = "file");
-inline ListResult list_fileset(const std::vector<std::uint8_t>& bytes, Tchecksum& checksum, std::ostream& out) {
+inline ListResult list_fileset(const std::vector<std::uint8_t>& bytes, Tdigest& checksum, std::ostream& out) {
   return list_fileset(bytes.data(), bytes.size(), checksum, out);
 }
 
@@ -28,5 +28,5 @@ inline ListResult list_fileset(const std::vector<std::uint8_t>& bytes, Tchecksum
 // or the file CONTAINER.sums beside a bare container. A program without them
 // fails, as setup.exe would refuse it; a bare container without them is only
 // listed.
-ListResult list_payload(const std::string& path, const std::vector<std::uint8_t>& file, Tchecksum& checksum,
+ListResult list_payload(const std::string& path, const std::vector<std::uint8_t>& file, Tdigest& checksum,
                         std::ostream& out, std::ostream& err);

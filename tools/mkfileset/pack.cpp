@@ -105,7 +105,7 @@ bool lies_inside(const fs::path& folder, const fs::path& path) {
 // Where the file contents go: the container, its digest and the file's checksum.
 struct DataSink {
   TemporaryFile& container;
-  Tchecksum::RegionStream& digest;
+  Tdigest::RegionStream& digest;
   Xxh3Stream& file_sum;
   std::vector<std::uint8_t>& buffer;
 };
@@ -158,7 +158,7 @@ fs::path sums_path_for(const fs::path& container) {
   return sums;
 }
 
-PackOutcome pack_tree(const TreeScan& scan, const fs::path& output, Tchecksum& checksum) {
+PackOutcome pack_tree(const TreeScan& scan, const fs::path& output, Tdigest& checksum) {
   if (!scan.ok()) return refused(scan.error);
   const std::vector<FilesetEntry> entries = fileset_entries(scan);  // contents are streamed from the files
   const auto source_error = [&scan](std::int32_t index, const std::string& error) {
@@ -183,7 +183,7 @@ PackOutcome pack_tree(const TreeScan& scan, const fs::path& output, Tchecksum& c
   checksum.absorb_region(head.data() + fileset_header_size + 4 * std::size_t(layout.count), layout.names_length,
                          fileset_tag_names);
 
-  Tchecksum::RegionStream data_digest(checksum, layout.data_length, fileset_tag_data);
+  Tdigest::RegionStream data_digest(checksum, layout.data_length, fileset_tag_data);
   Xxh3Stream file_sum;
   std::vector<std::uint8_t> buffer(copy_chunk);
   DataSink sink{container, data_digest, file_sum, buffer};
@@ -217,7 +217,7 @@ PackOutcome pack_tree(const TreeScan& scan, const fs::path& output, Tchecksum& c
   return outcome;
 }
 
-PackOutcome pack_directory(const fs::path& root, const fs::path& output, Tchecksum& checksum,
+PackOutcome pack_directory(const fs::path& root, const fs::path& output, Tdigest& checksum,
                            const std::vector<MissingFile>& missing, std::vector<std::string>* added) {
   // A second run would pack the first run's output along with the files.
   for (const fs::path& written : {output, sums_path_for(output)}) {

@@ -28,7 +28,7 @@ struct PackOutcome {
 // path in the error. Both are written to temporary files next to them that
 // are renamed at the end or removed on failure, so a refusal leaves earlier
 // outputs as they were.
-PackOutcome pack_tree(const TreeScan& scan, const std::filesystem::path& output, Tchecksum& checksum);
+PackOutcome pack_tree(const TreeScan& scan, const std::filesystem::path& output, Tdigest& checksum);
 
 // A file to add where root has none of that name (add_missing_file).
 struct MissingFile {
@@ -39,7 +39,7 @@ struct MissingFile {
 // Scans root, adds the missing files and packs it. An output inside root is
 // refused. added: the names of the files that were added.
 PackOutcome pack_directory(const std::filesystem::path& root, const std::filesystem::path& output,
-                           Tchecksum& checksum, const std::vector<MissingFile>& missing = {},
+                           Tdigest& checksum, const std::vector<MissingFile>& missing = {},
                            std::vector<std::string>* added = nullptr);
 
 // Reads a whole file; false with a reason when it cannot.

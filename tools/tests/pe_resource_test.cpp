@@ -175,7 +175,7 @@ TEST(PeResource, HostileFieldsAreDamageNotReadsOutside) {
 
 TEST(PeResource, ListingTellsProgramsContainersAndOtherFilesApart) {
   HostTempDir tmp("pe_resource_test");
-  Tchecksum checksum(code_seed);
+  Tdigest checksum(code_seed);
   const FilesetBuild build = build_fileset({FilesetEntry::folder("data"), FilesetEntry::file("data\\a.txt", "hello")},
                                            checksum);
   ASSERT_TRUE(build.ok());

@@ -23,19 +23,19 @@ TEST(UninstallOptions, TakesLanguageSilenceAndTheSecondPhase) {
       {{"-L", "0", "-G", "-g"}, 0, false},
       {{"-L", "7"}, 0, false},
       {{"-P", "-G"}, 0, false},  // "-G" is the value of -P here
-      {{"-Gx", "/S", "-L"}, 0, false},
+      {{"-Gx", "/S", "-L"}, 0, true},  // a flag's trailing characters are ignored, as setup.exe ignores them
       // Quiet is silent too, whatever -g says; -W takes the rest of its argument.
       {{"-G", "-Q", "-WC:\\logs\\un install.txt"}, 0, true, true, "C:\\logs\\un install.txt"},
       {{"-Q", "-g"}, 0, true, true},
       {{"-Q", "-q", "-Wa.txt", "-W"}, 0, false, false, ""},
-      {{"-Qx", "-P", "-Wa.txt", "-wb.txt"}, 0, false, false, ""},  // "-Wa.txt" is the value of -P
+      {{"-Qx", "-P", "-Wa.txt", "-wb.txt"}, 0, true, true, ""},  // "-Wa.txt" is the value of -P
   };
   for (const Case& c : cases) {
     const UninstallOptions o = parse_uninstall_options(c.args);
     EXPECT_EQ(o.language_offset, c.language) << c.args.size();
     EXPECT_EQ(o.silent, c.silent) << c.args.size();
-    EXPECT_EQ(o.quiet, c.quiet) << c.args.size();
-    EXPECT_EQ(o.log_path, c.log) << c.args.size();
+    EXPECT_EQ(o.shell.quiet, c.quiet) << c.args.size();
+    EXPECT_EQ(o.shell.log_path, c.log) << c.args.size();
     EXPECT_FALSE(o.second_phase);
     EXPECT_EQ(o.user_arguments, c.args);
   }
@@ -61,8 +61,8 @@ TEST(UninstallReport, CountsThenListsWhatStaysEachCutAtTen) {
   r.outcome.folders = 3;
   r.outcome.restored = 1;
   for (int i = 0; i < 12; ++i) r.outcome.kept_folders.push_back("C:\\Q\\saves" + std::to_string(i));
-  r.outcome.left = {{"C:\\Q\\game.exe", "in use"}};
-  r.refused = {{"FILE:C:\\Windows\\win.ini", "the line is no record the setup writes"}};
+  r.outcome.left = {{"C:\\Q\\game.exe", Msg::reason_in_use}, {"C:\\Q\\data.pak", Msg::reason_error, 87}};
+  r.refused = {{"FILE:C:\\Windows\\win.ini", Msg::reason_no_record}};
   const std::string english = uninstall_report(false, r);
   EXPECT_EQ(english.rfind("12 files and 3 folders removed, 1 replaced files put back.\r\n\r\n"
                           "These folders stay, as they hold files the installation did not create:\r\n"
@@ -74,7 +74,8 @@ TEST(UninstallReport, CountsThenListsWhatStaysEachCutAtTen) {
   const std::string german = uninstall_report(true, r);
   EXPECT_NE(german.find("C:\\Q\\game.exe (in Benutzung)"), std::string::npos) << german;
   EXPECT_NE(german.find("(die Zeile ist kein Eintrag des Setups)"), std::string::npos) << german;
-  EXPECT_EQ(german_reason("error 87"), "Fehler 87");
+  EXPECT_NE(english.find("C:\\Q\\data.pak (error 87)"), std::string::npos) << english;
+  EXPECT_NE(german.find("C:\\Q\\data.pak (Fehler 87)"), std::string::npos) << german;
 }
 
 }  // namespace
