@@ -62,6 +62,20 @@ const MessageTexts catalogue[] = {
     // log_unwritable
     {"Log file", "Protokolldatei", "The log file\r\n%1\r\ncannot be written (%2).\r\nThe run goes on without a log.",
      "Die Protokolldatei\r\n%1\r\nlässt sich nicht schreiben (%2).\r\nEs geht ohne Protokoll weiter."},
+    // volume_problem
+    {"Data volume", "Datendatei",
+     "This setup needs its data volume\r\n%1\r\n%2.\r\n\r\nPut the setup's volumes beside it and choose Retry, "
+     "or Cancel to stop the installation.",
+     "Dieses Setup benötigt seine Datendatei\r\n%1\r\n%2.\r\n\r\nLegen Sie die Datendateien neben das Setup "
+     "und wählen Sie Wiederholen, oder Abbrechen, um die Installation zu beenden."},
+    // volume_missing, volume_truncated, volume_other_build, volume_damaged
+    {nullptr, in_both, "It is missing or cannot be opened", "Sie fehlt oder lässt sich nicht öffnen"},
+    {nullptr, in_both, "It is incomplete: its size is not the one it was made with",
+     "Sie ist unvollständig: ihre Größe ist nicht die, mit der sie erstellt wurde"},
+    {nullptr, in_both, "It belongs to another build of this setup",
+     "Sie gehört zu einer anderen Ausgabe dieses Setups"},
+    {nullptr, in_both, "It is damaged: its bytes differ from their checksums",
+     "Sie ist beschädigt: ihre Bytes weichen von ihren Prüfsummen ab"},
     // install_progress_title, install_progress_label
     {nullptr, in_both, "%1 - Installation", "%1 - Installation"},
     {nullptr, in_both, "Installing:", "Installiere:"},

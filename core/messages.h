@@ -24,6 +24,11 @@ enum class Msg : std::uint16_t {
   record_failed,              // the run's record %1 could not be written (%2)
   saved_files_not_put_back,   // %1: the list
   log_unwritable,             // the log %1 cannot be written (%2)
+  volume_problem,             // the data volume %1 cannot be used: %2 (a volume_ reason)
+  volume_missing,
+  volume_truncated,
+  volume_other_build,
+  volume_damaged,
   install_progress_title,     // %1 the product's title
   install_progress_label,
   language_dialog_title,      // %1 the product's title

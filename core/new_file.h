@@ -15,4 +15,6 @@ class WriteAhead;
 // when something is at path already (nothing was announced then),
 // ERROR_PATH_NOT_FOUND when its folder is missing, the record's own error
 // when the announcement could not be written (nothing is created then).
-WinHandle create_new_file(const std::string& path, unsigned long access, WriteAhead* ahead);
+// flags: CreateFile's flags and attributes.
+WinHandle create_new_file(const std::string& path, unsigned long access, WriteAhead* ahead,
+                          unsigned long flags = FILE_ATTRIBUTE_NORMAL);

@@ -14,6 +14,8 @@
 
 #include "payload/fileset.h"
 #include "payload/fileset_sums.h"
+#include "payload/payload_layout.h"
+#include "payload/payload_source.h"
 
 struct InstallRun;
 
@@ -32,11 +34,12 @@ struct InstallRun;
 // A change the run's record cannot announce is not made: the walk ends
 // there. written, when given, gets the index of every file entry written
 // whole (and, with verify, read back as packed).
-std::int32_t install_fileset(const FilesetView& fileset, const FilesetSums& sums, const std::string& install_dir,
+// A file entry whose bytes the source cannot give checked (a volume missing,
+// cut short or damaged) counts one failure and ends the walk; the source's
+// problem() then says which volume and why.
+std::int32_t install_payload(const PayloadLayout& layout, PayloadSource& source, const std::string& install_dir,
                              bool verify, InstallRun& run, std::vector<std::int32_t>* written = nullptr);
 
-// Called before each file's contents are written; tells the run's progress
-// sink, when it has one, how far the payload's data got.
-void progress_hook(InstallRun& run, std::int32_t index, std::int32_t count, std::int32_t size,
-                   const std::string& destination, const std::string& name, std::int32_t data_length,
-                   std::uint32_t offset);
+// install_payload for a container checked whole (tests, and the single form).
+std::int32_t install_fileset(const FilesetView& fileset, const FilesetSums& sums, const std::string& install_dir,
+                             bool verify, InstallRun& run, std::vector<std::int32_t>* written = nullptr);

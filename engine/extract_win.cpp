@@ -42,36 +42,37 @@ constexpr std::uint32_t read_back_chunk = 1 << 20;
 
 class Extraction {
  public:
-  Extraction(const FilesetView& fileset, const FilesetSums& sums, const std::string& destination, bool verify,
+  Extraction(const PayloadLayout& layout, PayloadSource& source, const std::string& destination, bool verify,
              InstallRun& run, std::vector<std::int32_t>* written)
-      : fileset_(fileset), sums_(sums), destination_(destination), verify_(verify), run_(run), written_(written) {}
+      : layout_(layout), source_(source), destination_(destination), verify_(verify), run_(run), written_(written) {}
 
   std::int32_t run() {
-    for_each_entry(fileset_, [this](const Tpayload_entry& entry) {
+    for (const PayloadEntry& entry : layout_.entries) {
       if (entry.kind == EntryKind::folder) {
         folder_entry(entry);
       } else if (!file_entry(entry)) {
-        return false;
+        break;
       }
-      // Nothing is made that the record could not announce first.
-      return !record_failed();
-    });
+      // Nothing is made that the record could not announce first, and nothing
+      // is written from a payload that failed its checks.
+      if (record_failed() || source_failed_) break;
+    }
     return failures_;
   }
 
  private:
   // False ends the walk.
-  bool file_entry(const Tpayload_entry& entry) {
+  bool file_entry(const PayloadEntry& entry) {
     const EntryPath target = entry_path(destination_, entry.name, record::file);
     if (target.status != EntryPathStatus::ok) {
       ++failures_;
       finished("not written: " + destination_ + entry.name +
                (target.status == EntryPathStatus::escapes ? " (the name leaves the installation folder)"
                                                           : " (the path or its record would be too long)"));
-      return true;
+      return pass_over(entry.size);
     }
     Tfilecopystream sink;
-    CreateResult created = sink.create_file(target.path, run_.settings.journal, run_.record);
+    CreateResult created = sink.create_file(target.path, run_.settings.journal, run_.record, entry.size);
     if (created == CreateResult::exists) {
       if (!make_way(target.path, entry.name)) {
         ++failures_;
@@ -79,16 +80,24 @@ class Extraction {
         return false;
       }
       // A file that appeared after the move was not saved: it is not replaced.
-      created = sink.create_file(target.path, run_.settings.journal, run_.record);
+      created = sink.create_file(target.path, run_.settings.journal, run_.record, entry.size);
     }
     if (created != CreateResult::created) {
       const DWORD error = GetLastError();
       ++failures_;
       finished("could not create " + target.path, error);
-    } else if (!write_whole(entry, sink)) {
+      return pass_over(entry.size);
+    }
+    std::uint64_t taken = 0;
+    if (!write_whole(entry, sink, taken)) {
       const DWORD error = GetLastError();
       ++failures_;
+      if (source_failed_) {
+        finished("not written whole: " + target.path + " (the payload's data failed its check)");
+        return false;
+      }
       finished("could not write " + target.path, error);
+      return pass_over(entry.size - taken);
     } else if (verify_ && !read_back_matches(entry, sink)) {
       ++failures_;
       finished("wrote " + target.path + ", but it does not read back as the maker packed it");
@@ -99,9 +108,23 @@ class Extraction {
     return true;
   }
 
+  // The data of a file that is not written is read all the same: the data
+  // comes in order, and it is checked like any other.
+  bool pass_over(std::uint64_t size) {
+    while (size > 0) {
+      const ByteRange piece = source_.take(size);
+      if (piece.size == 0) {
+        source_failed_ = true;
+        return false;
+      }
+      size -= piece.size;
+    }
+    return true;
+  }
+
   bool record_failed() const { return run_.record && run_.record->failed(); }
 
-  void folder_entry(const Tpayload_entry& entry) {
+  void folder_entry(const PayloadEntry& entry) {
     const EntryPath target = entry_path(destination_, entry.name, record::dir);
     if (target.status == EntryPathStatus::escapes) {
       ++failures_;
@@ -138,36 +161,46 @@ class Extraction {
     return false;
   }
 
-  // Writes the entry's contents in one write. False unless every byte is on disk.
-  bool write_whole(const Tpayload_entry& entry, Tfilecopystream& sink) {
-    progress_hook(run_, entry.index, fileset_.count(), entry.size, destination_, entry.name, fileset_.data_length(),
-                  entry.data_offset);
-    Tfilecopystream source;
-    source.attach_memory(entry.data, entry.size);
-    return source.copy_to(sink, entry.size) == entry.size;
+  // Writes the entry's contents piece by piece as the source hands them on,
+  // checked. False unless every byte is on disk; taken says how many bytes
+  // were taken from the source, whether stored or not.
+  bool write_whole(const PayloadEntry& entry, Tfilecopystream& sink, std::uint64_t& taken) {
+    if (run_.progress) run_.progress->file_started(entry.name, entry.offset, layout_.data_length);
+    if (!sink.preallocate(entry.size)) return false;
+    while (taken < entry.size) {
+      const ByteRange piece = source_.take(entry.size - taken);
+      if (piece.size == 0) {
+        source_failed_ = true;
+        return false;
+      }
+      taken += piece.size;
+      if (!sink.write_block(piece.data, piece.size)) return false;
+    }
+    return true;
   }
 
   // Reads the file back through the handle that wrote it and compares its
   // checksum with the one the maker packed (not with the payload in memory,
   // which would share any damage it had).
-  bool read_back_matches(const Tpayload_entry& entry, Tfilecopystream& sink) {
+  bool read_back_matches(const PayloadEntry& entry, Tfilecopystream& sink) {
     if (!buffer_) {
-      buffer_size_ = static_cast<std::uint32_t>(std::min<std::int64_t>(read_back_chunk, fileset_.data_length()));
+      buffer_size_ = static_cast<std::uint32_t>(std::min<std::uint64_t>(read_back_chunk, layout_.data_length));
       buffer_size_ = std::max<std::uint32_t>(buffer_size_, 1);
       buffer_.reset(new (std::nothrow) std::uint8_t[buffer_size_]);
       if (!buffer_) return false;
     }
     return sink.read_back(entry.size, buffer_.get(), buffer_size_, hash_) &&
-           hash_.digest() == sums_.entry_sum(entry.index);
+           hash_.digest() == source_.entry_sum(entry.index);
   }
 
-  const FilesetView& fileset_;
-  const FilesetSums& sums_;
+  const PayloadLayout& layout_;
+  PayloadSource& source_;
   const std::string& destination_;
   const bool verify_;
   InstallRun& run_;
   std::vector<std::int32_t>* written_;
   std::int32_t failures_ = 0;
+  bool source_failed_ = false;
   std::string in_the_way_;
   DWORD in_the_way_error_ = 0;
   std::unique_ptr<std::uint8_t[]> buffer_;
@@ -177,12 +210,15 @@ class Extraction {
 
 }  // namespace
 
-std::int32_t install_fileset(const FilesetView& fileset, const FilesetSums& sums, const std::string& install_dir,
+std::int32_t install_payload(const PayloadLayout& layout, PayloadSource& source, const std::string& install_dir,
                              bool verify, InstallRun& run, std::vector<std::int32_t>* written) {
-  return Extraction(fileset, sums, install_dir, verify, run, written).run();
+  return Extraction(layout, source, install_dir, verify, run, written).run();
 }
 
-void progress_hook(InstallRun& run, std::int32_t, std::int32_t, std::int32_t, const std::string&,
-                   const std::string& name, std::int32_t data_length, std::uint32_t offset) {
-  if (run.progress) run.progress->file_started(name, offset, static_cast<std::uint32_t>(data_length));
+std::int32_t install_fileset(const FilesetView& fileset, const FilesetSums& sums, const std::string& install_dir,
+                             bool verify, InstallRun& run, std::vector<std::int32_t>* written) {
+  MemoryBytes bytes(fileset.image(), fileset.size());
+  ContainerSource source(bytes, fileset.data_offset(), static_cast<std::uint64_t>(fileset.data_length()), sums,
+                         "the payload");
+  return install_payload(layout_of(fileset), source, install_dir, verify, run, written);
 }

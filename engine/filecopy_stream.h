@@ -1,8 +1,6 @@
 #pragma once
-// Tfilecopystream moves file contents: as a memory source it borrows a block
-// of bytes (the payload's data, never copied or freed); as a file sink it owns
-// one newly created file. A memory source hands its bytes to a sink in one
-// write, straight from the payload; the sink can then read its file back
+// Tfilecopystream is the sink of one newly created file: the installation
+// writes the payload's checked pieces into it and can read the file back
 // through the same handle.
 
 #include <cstdint>
@@ -27,13 +25,8 @@ class Tfilecopystream {
   Tfilecopystream(const Tfilecopystream&) = delete;
   Tfilecopystream& operator=(const Tfilecopystream&) = delete;
 
-  // An empty stream: no bytes, no file.
-  void init() { done(); }
-  // Closes the sink file if one is open and forgets the borrowed bytes.
+  // Closes the sink file if one is open.
   void done();
-
-  // Makes the stream a source of the length bytes at block.
-  bool attach_memory(const std::uint8_t* block, std::int32_t length);
 
   // Makes the stream a sink: creates the file at path for writing and
   // reading, never over anything that exists there, announces it to ahead
@@ -41,27 +34,28 @@ class Tfilecopystream {
   // folder part is missing, it is created with journaling and the file tried
   // once more. A path or record longer than 255 characters is refused
   // untouched.
-  CreateResult create_file(const std::string& path, Tstring_writer& journal, WriteAhead* ahead = nullptr);
+  // A file of size bytes or more (a block of the payload) is written through
+  // to the disk rather than into the cache: large sequential writes go at
+  // the disk's speed that way, and a game of many gigabytes does not push
+  // everything else out of the cache.
+  CreateResult create_file(const std::string& path, Tstring_writer& journal, WriteAhead* ahead = nullptr,
+                           std::uint64_t size = 0);
+
+  // Gives the new file its final size before it is written, so that the
+  // file system can place it in one piece and a full disk shows before any
+  // byte is written. False when the drive cannot hold it.
+  bool preallocate(std::uint64_t size);
 
   // Writes n bytes to the sink file; true exactly when all n were stored.
-  bool write_block(const std::uint8_t* p, std::int32_t n);
-
-  // Hands up to n of the source's bytes to the sink. Returns the number of
-  // bytes the sink stored, so anything below n means a short or failed write.
-  std::int32_t copy_to(Tfilecopystream& sink, std::int32_t n);
+  bool write_block(const std::uint8_t* p, std::size_t n);
 
   // Reads the sink file from its start through its own handle, size bytes in
   // pieces of at most buffer_size, into hash (reset first). False when fewer
   // bytes come back.
-  bool read_back(std::int32_t size, std::uint8_t* buffer, std::uint32_t buffer_size, Xxh3Stream& hash);
+  bool read_back(std::uint64_t size, std::uint8_t* buffer, std::uint32_t buffer_size, Xxh3Stream& hash);
 
-  std::int32_t available() const { return readable_ ? count_ : 0; }
   bool is_open() const { return static_cast<bool>(file_); }
 
  private:
   WinHandle file_;
-  const std::uint8_t* buffer_ = nullptr;
-  std::int32_t count_ = 0;     // bytes not yet consumed
-  std::int32_t position_ = 0;  // offset of the next byte to consume
-  bool readable_ = false;
 };

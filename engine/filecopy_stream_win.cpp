@@ -11,23 +11,17 @@
 #include "core/journal.h"
 #include "payload/xxh3.h"
 
-void Tfilecopystream::done() {
-  file_.reset();
-  buffer_ = nullptr;
-  count_ = 0;
-  position_ = 0;
-  readable_ = false;
-}
+void Tfilecopystream::done() { file_.reset(); }
 
-bool Tfilecopystream::attach_memory(const std::uint8_t* block, std::int32_t length) {
-  done();
-  readable_ = true;
-  buffer_ = block;
-  count_ = std::max<std::int32_t>(length, 0);
-  return true;
-}
+namespace {
 
-CreateResult Tfilecopystream::create_file(const std::string& path, Tstring_writer& journal, WriteAhead* ahead) {
+// Files from this size on are written through (create_file).
+constexpr std::uint64_t write_through_from = 4u << 20;
+
+}  // namespace
+
+CreateResult Tfilecopystream::create_file(const std::string& path, Tstring_writer& journal, WriteAhead* ahead,
+                                          std::uint64_t size) {
   done();
   // A cut path would name another file, and a cut record would make the
   // rollback delete another one.
@@ -38,58 +32,61 @@ CreateResult Tfilecopystream::create_file(const std::string& path, Tstring_write
   // Never over an existing file. Read access lets the installation check
   // what it wrote.
   constexpr DWORD access = GENERIC_READ | GENERIC_WRITE;
-  file_ = create_new_file(path, access, ahead);
+  const DWORD flags = FILE_ATTRIBUTE_NORMAL | (size >= write_through_from ? FILE_FLAG_WRITE_THROUGH : 0);
+  file_ = create_new_file(path, access, ahead, flags);
   if (!file_ && GetLastError() != ERROR_FILE_EXISTS) {
     force_dirs_journaled(parent_dir(path), journal, ahead);
-    file_ = create_new_file(path, access, ahead);
+    file_ = create_new_file(path, access, ahead, flags);
   }
   if (!file_) return GetLastError() == ERROR_FILE_EXISTS ? CreateResult::exists : CreateResult::failed;
   add_record(journal, record::file, path);
   return CreateResult::created;
 }
 
-bool Tfilecopystream::write_block(const std::uint8_t* p, std::int32_t n) {
-  if (readable_ || !file_ || n < 0) return false;
-  if (n == 0) return true;
+bool Tfilecopystream::preallocate(std::uint64_t size) {
+  if (!file_) return false;
+  LARGE_INTEGER end;
+  end.QuadPart = static_cast<LONGLONG>(size);
+  const LARGE_INTEGER start{};
+  if (!SetFilePointerEx(file_.get(), end, nullptr, FILE_BEGIN) || !SetEndOfFile(file_.get())) {
+    const DWORD error = GetLastError();
+    SetFilePointerEx(file_.get(), start, nullptr, FILE_BEGIN);
+    SetEndOfFile(file_.get());
+    SetLastError(error);
+    return false;
+  }
+  return SetFilePointerEx(file_.get(), start, nullptr, FILE_BEGIN) != 0;
+}
+
+bool Tfilecopystream::write_block(const std::uint8_t* p, std::size_t n) {
+  if (!file_) return false;
   // A nearly full disk can accept part of a block and still report success:
   // the rest is written again, which fails with the system's reason.
   while (n > 0) {
     DWORD written = 0;
-    if (!WriteFile(file_.get(), p, static_cast<DWORD>(n), &written, nullptr)) return false;
+    const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(n, 64u << 20));
+    if (!WriteFile(file_.get(), p, ask, &written, nullptr)) return false;
     if (written == 0) {
       SetLastError(ERROR_DISK_FULL);
       return false;
     }
     p += written;
-    n -= static_cast<std::int32_t>(written);
+    n -= written;
   }
   return true;
 }
 
-std::int32_t Tfilecopystream::copy_to(Tfilecopystream& sink, std::int32_t n) {
-  n = std::min(std::max<std::int32_t>(n, 0), available());
-  std::int32_t stored = 0;
-  // A memory source holds all its bytes already, so this is one write.
-  while (n > 0) {
-    const std::int32_t c = std::min(n, count_);
-    if (!sink.write_block(buffer_ + position_, c)) break;
-    position_ += c;
-    count_ -= c;
-    n -= c;
-    stored += c;
-  }
-  return stored;
-}
-
-bool Tfilecopystream::read_back(std::int32_t size, std::uint8_t* buffer, std::uint32_t buffer_size,
+bool Tfilecopystream::read_back(std::uint64_t size, std::uint8_t* buffer, std::uint32_t buffer_size,
                                 Xxh3Stream& hash) {
   hash.reset();
-  if (readable_ || !file_ || size < 0 || buffer_size == 0) return false;
-  if (SetFilePointer(file_.get(), 0, nullptr, FILE_BEGIN) == INVALID_SET_FILE_POINTER) return false;
-  auto left = static_cast<std::uint32_t>(size);
+  if (!file_ || buffer_size == 0) return false;
+  const LARGE_INTEGER start{};
+  if (!SetFilePointerEx(file_.get(), start, nullptr, FILE_BEGIN)) return false;
+  std::uint64_t left = size;
   while (left > 0) {
     DWORD got = 0;
-    if (!ReadFile(file_.get(), buffer, std::min(left, buffer_size), &got, nullptr) || got == 0) return false;
+    const DWORD ask = static_cast<DWORD>(std::min<std::uint64_t>(left, buffer_size));
+    if (!ReadFile(file_.get(), buffer, ask, &got, nullptr) || got == 0) return false;
     hash.update(buffer, got);
     left -= got;
   }

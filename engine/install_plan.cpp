@@ -4,7 +4,6 @@
 #include "core/paths.h"
 #include "core/short_string.h"
 #include "core/journal.h"
-#include "core/string_list.h"
 
 namespace {
 
@@ -19,37 +18,27 @@ bool fits(std::string_view prefix, std::size_t destination, std::size_t name) {
 
 }  // namespace
 
-InstallPlan::InstallPlan(const FilesetView& fileset) { plan(fileset); }
+InstallPlan::InstallPlan(const FilesetView& fileset) { plan(layout_of(fileset)); }
 
-void InstallPlan::plan(const FilesetView& fileset) {
-  const std::int32_t count = fileset.count();
-  std::int64_t file_bytes = 0;
-  for (std::int32_t i = 0; i < count; ++i) {
-    const std::int32_t size = fileset.entry_size(i);
-    if (size >= 0) file_bytes += size;
-  }
-  if (file_bytes != fileset.data_length()) {
+InstallPlan::InstallPlan(const PayloadLayout& layout) { plan(layout); }
+
+void InstallPlan::plan(const PayloadLayout& layout) {
+  if (!layout.sizes_fill_data) {
     problem_.fault = PlanFault::sizes_do_not_add_up;
     return;
   }
-
-  Tstring_reader names(fileset.names_block(), fileset.names_length());
-  std::string name;
-  for (std::int32_t i = 0; i < count; ++i) {
-    if (!names.read(name)) {
-      problem_.fault = PlanFault::names_damaged;
-      return;
-    }
-    const std::int32_t size = fileset.entry_size(i);
-    if (size < fileset_folder_size) continue;
-    const PlanFault fault = add_entry(name, size == fileset_folder_size);
+  if (!layout.names_exact) {
+    problem_.fault = PlanFault::names_damaged;
+    return;
+  }
+  for (const PayloadEntry& entry : layout.entries) {
+    const PlanFault fault = add_entry(entry.name, entry.kind == EntryKind::folder);
     if (fault != PlanFault::none) {
       problem_.fault = fault;
-      problem_.entry = i;
+      problem_.entry = entry.index;
       return;
     }
   }
-  if (names.position() != fileset.names_length()) problem_.fault = PlanFault::names_damaged;
 }
 
 PlanFault InstallPlan::add_entry(const std::string& name, bool folder) {

@@ -11,6 +11,7 @@
 #include <unordered_map>
 
 #include "payload/fileset.h"
+#include "payload/payload_layout.h"
 
 enum class PlanFault {
   none,
@@ -39,6 +40,7 @@ class InstallPlan {
   // Walks all entries of the container once; entries with a size below -1
   // are passed over, as the installation does.
   explicit InstallPlan(const FilesetView& fileset);
+  explicit InstallPlan(const PayloadLayout& layout);
 
   const PlanProblem& problem() const { return problem_; }
   bool ok() const { return problem_.ok(); }
@@ -55,7 +57,7 @@ class InstallPlan {
  private:
   enum class Kind { file, folder, implied_folder };
 
-  void plan(const FilesetView& fileset);
+  void plan(const PayloadLayout& layout);
   PlanFault add_entry(const std::string& name, bool folder);
 
   std::unordered_map<std::string, Kind> paths_;  // by fold_name_case

@@ -135,17 +135,24 @@ bool Tdigest::RegionStream::finish() {
   return true;
 }
 
-void Tdigest::digest_container(const FilesetView& fileset) {
+void Tdigest::digest_container_head(const FilesetView& fileset) {
   reset_digest();
   absorb_region(fileset.image(), 12, fileset_tag_header);
   absorb_region(fileset.size_table(), 4 * fileset.count(), fileset_tag_sizes);
   absorb_region(fileset.names_block(), fileset.names_length(), fileset_tag_names);
+}
+
+void Tdigest::digest_container(const FilesetView& fileset) {
+  digest_container_head(fileset);
   absorb_region(fileset.data_block(), fileset.data_length(), fileset_tag_data);
 }
 
 bool Tdigest::verify_container(const FilesetView& fileset) {
   digest_container(fileset);
-  const Tcode stored = fileset.stored_digest();
+  return matches(fileset.stored_digest());
+}
+
+bool Tdigest::matches(const Tcode& stored) const {
   unsigned difference = 0;
   for (std::size_t k = 0; k < stored.size(); ++k) difference |= unsigned(stored[k] ^ digest_[k]);
   return difference == 0;

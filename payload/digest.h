@@ -53,6 +53,11 @@ class Tdigest {
 
   // The digest of a container's four regions.
   void digest_container(const FilesetView& fileset);
+  // The first three (header, size table, names); the data block follows
+  // through a RegionStream with fileset_tag_data.
+  void digest_container_head(const FilesetView& fileset);
+  // True exactly when the digest equals stored (all 16 bytes compared).
+  bool matches(const Tcode& stored) const;
   // True exactly when the digest equals the stored one (all 16 bytes compared).
   bool verify_container(const FilesetView& fileset);
 

@@ -10,18 +10,36 @@ std::int32_t read_int32_le(const std::uint8_t* p) {
   return static_cast<std::int32_t>(u);
 }
 
+std::optional<std::uint64_t> FilesetView::head_size(const std::uint8_t* header) {
+  const std::int32_t count = read_int32_le(header);
+  const std::int32_t names_length = read_int32_le(header + 4);
+  if (count < 0 || names_length < 0) return std::nullopt;
+  return std::uint64_t{fileset_header_size} + 4 * std::uint64_t(count) + std::uint64_t(names_length);
+}
+
 std::optional<FilesetView> FilesetView::open(const std::uint8_t* image, std::size_t size) {
-  if (image == nullptr || size < fileset_header_size) return std::nullopt;
+  return open_within(image, size, size, false);
+}
+
+std::optional<FilesetView> FilesetView::open_head(const std::uint8_t* head, std::size_t head_size,
+                                                  std::size_t container_size) {
+  return open_within(head, head_size, container_size, true);
+}
+
+// readable: the bytes at image; size: those of the whole container.
+std::optional<FilesetView> FilesetView::open_within(const std::uint8_t* image, std::size_t readable,
+                                                    std::size_t size, bool head_only) {
+  if (image == nullptr || readable < fileset_header_size || readable > size) return std::nullopt;
+  const std::optional<std::uint64_t> head = head_size(image);
   const std::int32_t count = read_int32_le(image);
-  const std::int32_t names_length = read_int32_le(image + 4);
   const std::int32_t data_length = read_int32_le(image + 8);
-  if (count < 0 || names_length < 0 || data_length < 0) return std::nullopt;
+  if (!head || data_length < 0 || *head > readable) return std::nullopt;
 
   // 64-bit sums cannot wrap for 32-bit inputs. The whole container must also
   // fit a signed 32-bit length, which is what the digest takes per region.
-  const std::uint64_t total = std::uint64_t{fileset_header_size} + 4 * std::uint64_t(count) +
-                              std::uint64_t(names_length) + std::uint64_t(data_length);
+  const std::uint64_t total = *head + std::uint64_t(data_length);
   if (total > size || total > std::uint64_t(std::numeric_limits<std::int32_t>::max())) return std::nullopt;
+  if (!head_only && total > readable) return std::nullopt;
 
   // Every file's contents must lie inside the data block, whether or not the
   // names block reaches its entry.
@@ -32,7 +50,7 @@ std::optional<FilesetView> FilesetView::open(const std::uint8_t* image, std::siz
     if (entry_size >= 0) file_bytes += static_cast<std::uint64_t>(entry_size);
   }
   if (file_bytes > std::uint64_t(data_length)) return std::nullopt;
-  return FilesetView(image, size);
+  return FilesetView(image, size, head_only);
 }
 
 std::int32_t FilesetView::count() const { return read_int32_le(image_); }
@@ -55,9 +73,11 @@ const std::uint8_t* FilesetView::names_block() const {
   return size_table() + 4 * static_cast<std::size_t>(count());
 }
 
-const std::uint8_t* FilesetView::data_block() const {
-  return names_block() + static_cast<std::size_t>(names_length());
+std::size_t FilesetView::data_offset() const {
+  return fileset_header_size + 4 * static_cast<std::size_t>(count()) + static_cast<std::size_t>(names_length());
 }
+
+const std::uint8_t* FilesetView::data_block() const { return head_only_ ? nullptr : image_ + data_offset(); }
 
 void for_each_entry(const FilesetView& fileset, const std::function<bool(const Tpayload_entry&)>& visit) {
   Tstring_reader names(fileset.names_block(), fileset.names_length());
@@ -78,7 +98,7 @@ void for_each_entry(const FilesetView& fileset, const std::function<bool(const T
     } else {
       entry.kind = EntryKind::file;
       entry.data_offset = data_offset;
-      entry.data = data + data_offset;
+      entry.data = data ? data + data_offset : nullptr;
       data_offset += static_cast<std::uint32_t>(size);
     }
     if (!visit(entry)) return;

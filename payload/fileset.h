@@ -30,6 +30,15 @@ class FilesetView {
   // ignored. Such a container fails verification like a wrong digest,
   // and nothing ever reads outside the size bytes.
   static std::optional<FilesetView> open(const std::uint8_t* image, std::size_t size);
+  // A view of a container's head alone (header, size table, names block:
+  // head_size bytes at head) whose whole is container_size bytes, checked as
+  // open checks a whole one. Its data block is not at hand: data_block()
+  // gives null, and the data is read from elsewhere.
+  static std::optional<FilesetView> open_head(const std::uint8_t* head, std::size_t head_size,
+                                              std::size_t container_size);
+  // Bytes of the head of a container whose first 12 bytes are at header, or
+  // nothing when its fields are negative.
+  static std::optional<std::uint64_t> head_size(const std::uint8_t* header);
 
   std::int32_t count() const;
   std::int32_t names_length() const;
@@ -42,11 +51,17 @@ class FilesetView {
   const std::uint8_t* size_table() const;
   const std::uint8_t* names_block() const;
   const std::uint8_t* data_block() const;
+  // Where the data block starts, from the start of the container.
+  std::size_t data_offset() const;
 
  private:
-  FilesetView(const std::uint8_t* image, std::size_t size) : image_(image), size_(size) {}
+  FilesetView(const std::uint8_t* image, std::size_t size, bool head_only)
+      : image_(image), size_(size), head_only_(head_only) {}
+  static std::optional<FilesetView> open_within(const std::uint8_t* image, std::size_t readable, std::size_t size,
+                                                bool head_only);
   const std::uint8_t* image_;
   std::size_t size_;
+  bool head_only_;
 };
 
 // Visits the file and folder entries in stored order; entries with a size

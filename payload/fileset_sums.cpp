@@ -1,5 +1,7 @@
 #include "payload/fileset_sums.h"
 
+#include <algorithm>
+
 #include <cstring>
 
 #include "payload/xxh3.h"
@@ -47,8 +49,7 @@ std::uint64_t FilesetSums::entry_sum(std::int32_t index) const {
 }
 
 std::uint64_t fileset_metadata_sum(const FilesetView& fileset) {
-  const auto length = static_cast<std::size_t>(fileset.data_block() - fileset.image());
-  return xxh3_64(fileset.image(), length);
+  return xxh3_64(fileset.image(), fileset.data_offset());
 }
 
 std::vector<std::uint8_t> encode_fileset_sums(std::uint32_t container_size, std::uint64_t metadata_sum,
@@ -82,31 +83,77 @@ std::vector<std::uint8_t> make_fileset_sums(const FilesetView& fileset) {
   return encode_fileset_sums(static_cast<std::uint32_t>(fileset.size()), fileset_metadata_sum(fileset), sums);
 }
 
-SumsVerdict check_fileset_sums(const FilesetView& fileset, const FilesetSums& sums) {
+SumsVerdict check_fileset_head(const FilesetView& fileset, const FilesetSums& sums) {
   SumsVerdict verdict;
   if (fileset.size() != sums.container_size() || fileset.count() != sums.count()) {
     verdict.result = SumsCheck::other_container;
-    return verdict;
-  }
-  if (fileset_metadata_sum(fileset) != sums.metadata_sum()) {
+  } else if (fileset_metadata_sum(fileset) != sums.metadata_sum()) {
     verdict.result = SumsCheck::metadata_differs;
-    return verdict;
   }
-  // The container's own bounds check keeps every file inside the data block.
-  std::size_t offset = 0;
-  for (std::int32_t i = 0; i < fileset.count(); ++i) {
-    const std::int32_t size = fileset.entry_size(i);
-    std::uint64_t sum = 0;
-    if (size >= 0) {
-      sum = xxh3_64(fileset.data_block() + offset, static_cast<std::size_t>(size));
-      offset += static_cast<std::size_t>(size);
-    }
-    if (sum != sums.entry_sum(i)) {
-      verdict.result = SumsCheck::file_differs;
-      verdict.entry = i;
-      return verdict;
-    }
-  }
-  if (offset != static_cast<std::size_t>(fileset.data_length())) verdict.result = SumsCheck::data_not_covered;
   return verdict;
+}
+
+EntrySumsCheck::EntrySumsCheck(const FilesetView& fileset, const FilesetSums& sums)
+    : fileset_(fileset), sums_(sums) {
+  next_entry();
+}
+
+// Completes the entries that need no (more) bytes: folders, passed-over
+// entries and empty files, and a file whose last byte came.
+void EntrySumsCheck::next_entry() {
+  while (index_ < fileset_.count()) {
+    if (in_file_) {
+      if (left_ > 0) return;
+      compare(hash_.digest());
+      in_file_ = false;
+      ++index_;
+      continue;
+    }
+    const std::int32_t size = fileset_.entry_size(index_);
+    if (size < 0) {
+      compare(0);
+      ++index_;
+      continue;
+    }
+    in_file_ = true;
+    left_ = static_cast<std::uint64_t>(size);
+    hash_.reset();
+  }
+}
+
+void EntrySumsCheck::compare(std::uint64_t sum) {
+  if (sum != sums_.entry_sum(index_) && verdict_.ok()) {
+    verdict_.result = SumsCheck::file_differs;
+    verdict_.entry = index_;
+  }
+}
+
+void EntrySumsCheck::feed(const std::uint8_t* p, std::size_t n) {
+  while (n > 0) {
+    if (!in_file_) {
+      // Bytes that belong to no file.
+      extra_ += n;
+      return;
+    }
+    const std::size_t take = static_cast<std::size_t>(std::min<std::uint64_t>(n, left_));
+    hash_.update(p, take);
+    left_ -= take;
+    p += take;
+    n -= take;
+    next_entry();
+  }
+}
+
+SumsVerdict EntrySumsCheck::finish() {
+  if (verdict_.ok() && (in_file_ || extra_ > 0)) verdict_.result = SumsCheck::data_not_covered;
+  return verdict_;
+}
+
+SumsVerdict check_fileset_sums(const FilesetView& fileset, const FilesetSums& sums) {
+  const SumsVerdict head = check_fileset_head(fileset, sums);
+  if (!head.ok()) return head;
+  // The container's own bounds check keeps every file inside the data block.
+  EntrySumsCheck entries(fileset, sums);
+  entries.feed(fileset.data_block(), static_cast<std::size_t>(fileset.data_length()));
+  return entries.finish();
 }

@@ -9,6 +9,7 @@
 
 #include "payload/fileset.h"
 #include "payload/fileset_sums_format.h"
+#include "payload/xxh3.h"
 
 class FilesetSums {
  public:
@@ -55,3 +56,34 @@ struct SumsVerdict {
 // Checks every byte of the container against the checksums. The view must
 // span exactly the container: bytes after its data block are damage too.
 SumsVerdict check_fileset_sums(const FilesetView& fileset, const FilesetSums& sums);
+
+// The part of that check that needs no data: the checksums belong to a
+// container of this size and count, and header, size table and names match.
+SumsVerdict check_fileset_head(const FilesetView& fileset, const FilesetSums& sums);
+
+// The part that does: the data block's bytes, fed in order in pieces of any
+// size, against each entry's checksum, in size-table order.
+class EntrySumsCheck {
+ public:
+  EntrySumsCheck(const FilesetView& fileset, const FilesetSums& sums);
+  EntrySumsCheck(const EntrySumsCheck&) = delete;
+  EntrySumsCheck& operator=(const EntrySumsCheck&) = delete;
+
+  void feed(const std::uint8_t* p, std::size_t n);
+  // The first entry whose contents differ, or data_not_covered when the files
+  // do not fill the bytes fed exactly.
+  SumsVerdict finish();
+
+ private:
+  void next_entry();
+  void compare(std::uint64_t sum);
+
+  const FilesetView& fileset_;
+  const FilesetSums& sums_;
+  std::int32_t index_ = 0;
+  bool in_file_ = false;
+  std::uint64_t left_ = 0;
+  std::uint64_t extra_ = 0;
+  Xxh3Stream hash_;
+  SumsVerdict verdict_;
+};

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "core/win_handle.h"
+
 namespace {
 
 struct ResourceBytes {
@@ -10,7 +12,8 @@ struct ResourceBytes {
 };
 
 // The bytes of a resource of the running program; null when it is missing
-// or cannot be loaded. The real size bounds every later read.
+// or cannot be loaded. The real size bounds every later read. Nothing of
+// them is touched here.
 ResourceBytes find_resource(const char* name, int type) {
   HMODULE module = GetModuleHandleA(nullptr);
   HRSRC info = FindResourceA(module, name, MAKEINTRESOURCEA(type));
@@ -22,10 +25,86 @@ ResourceBytes find_resource(const char* name, int type) {
   return {static_cast<const std::uint8_t*>(data), SizeofResource(module, info)};
 }
 
+// Where the loaded image's bytes at data lie in its file: the section that
+// holds them maps its file bytes at its virtual address.
+std::optional<std::uint64_t> file_offset(const ResourceBytes& r) {
+  const auto* base = reinterpret_cast<const std::uint8_t*>(GetModuleHandleA(nullptr));
+  const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
+  const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
+  const std::uint64_t rva = static_cast<std::uint64_t>(r.data - base);
+  for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section) {
+    const std::uint64_t start = section->VirtualAddress;
+    if (rva >= start && rva + r.size <= start + section->SizeOfRawData) {
+      return section->PointerToRawData + (rva - start);
+    }
+  }
+  return std::nullopt;
+}
+
+// A resource read from the program's file by handle.
+class ProgramFileBytes final : public ByteSource {
+ public:
+  ProgramFileBytes(WinHandle file, std::uint64_t offset, std::uint64_t size)
+      : file_(std::move(file)), offset_(offset), size_(size) {}
+  std::uint64_t size() const override { return size_; }
+  bool read(std::uint64_t offset, std::uint8_t* into, std::size_t n) override {
+    if (offset > size_ || n > size_ - offset) return false;
+    std::uint64_t at = offset_ + offset;
+    while (n > 0) {
+      OVERLAPPED where{};
+      where.Offset = static_cast<DWORD>(at);
+      where.OffsetHigh = static_cast<DWORD>(at >> 32);
+      DWORD got = 0;
+      const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(n, 64u << 20));
+      if (!ReadFile(file_.get(), into, ask, &got, &where) || got == 0) return false;
+      into += got;
+      at += got;
+      n -= got;
+    }
+    return true;
+  }
+
+ private:
+  WinHandle file_;
+  std::uint64_t offset_;
+  std::uint64_t size_;
+};
+
+std::string program_path() {
+  char path[MAX_PATH + 1];
+  const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
+  return n == 0 || n >= sizeof path ? std::string() : std::string(path, n);
+}
+
+std::unique_ptr<ByteSource> open_in_program_file(const ResourceBytes& r, const std::string& program) {
+  const std::optional<std::uint64_t> offset = file_offset(r);
+  if (!offset || program.empty()) return nullptr;
+  WinHandle file(CreateFileA(program.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  LARGE_INTEGER size{};
+  if (!file || !GetFileSizeEx(file.get(), &size) || *offset + r.size > static_cast<std::uint64_t>(size.QuadPart))
+    return nullptr;
+  return std::make_unique<ProgramFileBytes>(std::move(file), *offset, r.size);
+}
+
 }  // namespace
 
-PayloadCheck load_payload(Tdigest& checksum) {
+LoadedContainer load_payload(Tdigest& checksum) {
   const ResourceBytes container = find_resource(fileset_resource_name, fileset_resource_type);
   const ResourceBytes sums = find_resource(fileset_sums_resource_name, fileset_sums_resource_type);
-  return check_payload(container.data, container.size, sums.data, sums.size, checksum);
+  LoadedContainer loaded;
+  loaded.program = program_path();
+  if (container.data) loaded.bytes = open_in_program_file(container, loaded.program);
+  loaded.check = check_container(loaded.bytes.get(), sums.data, sums.size, checksum);
+  return loaded;
+}
+
+IndexLoad load_volume_index(Tdigest& checksum) {
+  const ResourceBytes bytes = find_resource(volume_index_resource_name, volume_index_resource_type);
+  IndexLoad load;
+  load.carried = bytes.data != nullptr;
+  std::optional<VolumeIndex> index = VolumeIndex::open(bytes.data, bytes.size);
+  if (index && index->verify_digest(checksum)) load.index = std::move(index);
+  return load;
 }

@@ -1,12 +1,17 @@
 # Packs a product's files/ with the project's uninstaller added at every
 # uninstaller_path that files/ has no file at (the list mkproductrc wrote).
-# Run with -DMKFILESET= -DSEED= -DFILES= -DOUT= -DLIST= -DUNINSTALLER=.
+# Run with -DMKFILESET= -DSEED= -DFILES= -DOUT= -DLIST= -DUNINSTALLER=, and
+# for data volumes -DVOLUME_SIZE= -DVOLUME_NAME=.
 file(STRINGS ${LIST} places ENCODING UTF-8)
 set(add)
 foreach(place IN LISTS places)
   list(APPEND add --add-missing "${place}=${UNINSTALLER}")
 endforeach()
-execute_process(COMMAND ${MKFILESET} --seed ${SEED} ${add} ${FILES} ${OUT} RESULT_VARIABLE failed)
+set(volumes)
+if(VOLUME_SIZE)
+  set(volumes --volume-size ${VOLUME_SIZE} --volume-name ${VOLUME_NAME})
+endif()
+execute_process(COMMAND ${MKFILESET} --seed ${SEED} ${add} ${volumes} ${FILES} ${OUT} RESULT_VARIABLE failed)
 if(failed)
   message(FATAL_ERROR "mkfileset failed for ${FILES}")
 endif()

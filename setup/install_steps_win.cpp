@@ -36,9 +36,9 @@ Outcome SetupSequence::install() {
   record_.checkpoint();
   if (!s_.silent) shell_.show_progress(Msg::install_progress_title, Msg::install_progress_label, s_.product_title,
                                        s_.german());
-  s_.result_code =
-      install_fileset(payload_->fileset, payload_->sums, s_.install_dir, s_.verify_files, run_, &written_);
+  s_.result_code = install_payload(layout_, *source_, s_.install_dir, s_.verify_files, run_, &written_);
   shell_.end_progress();
+  if (!source_->problem().ok()) return payload_failed();
   if (record_.failed()) report_record_failure();
   files_failed_ = s_.result_code > 0 || record_.failed();
   shell_.log().line(files_failed_ ? "files: " + std::to_string(s_.result_code) + " failed"
@@ -66,6 +66,17 @@ Outcome SetupSequence::install() {
   return Outcome::go_on;
 }
 
+// A payload whose data failed its check never leaves half a game, whatever
+// -B says: what was written is rolled back, and the run ends as one whose
+// input was damaged.
+Outcome SetupSequence::payload_failed() {
+  const VolumeProblem problem = source_->problem();
+  shell_.log().line("files: the data volume " + problem.path + " failed its check (" +
+                    message(volume_reason(problem.fault), false) + "); the installation is rolled back");
+  const Outcome undone = after_rollback(roll_back(), s_.backups.saved);
+  return undone == Outcome::saved_files_changed ? undone : Outcome::input_damaged;
+}
+
 // What an installation that stays gets besides its files: the shortcuts,
 // announced with the start-menu folders they go to; the entry, only when the
 // uninstaller it names was installed whole; the journal file. Without its
@@ -85,7 +96,7 @@ Outcome SetupSequence::finish() {
                       " was not installed whole");
   } else if (announced) {
     entry_before_ = register_uninstall_entry(run_, registry_, checksum_,
-                                             static_cast<std::uint64_t>(payload_->fileset.data_length()), release_);
+                                             layout_.data_length, release_);
   }
   shell_.log().line(std::string("shortcuts made; Add/Remove Programs entry: ") +
                     (count_records(s_.journal).registrations > 0 ? "written" : "none"));
@@ -157,10 +168,9 @@ bool SetupSequence::uninstaller_written() const {
   if (!wanted.empty() && wanted.front() == '\\') wanted.erase(0, 1);
   wanted = fold_name_case(wanted);
   std::int32_t index = -1;
-  for_each_entry(payload_->fileset, [&](const Tpayload_entry& entry) {
+  for (const PayloadEntry& entry : layout_.entries) {
     if (entry.kind == EntryKind::file && fold_name_case(entry.name) == wanted) index = entry.index;
-    return index < 0;
-  });
+  }
   for (const std::int32_t w : written_) {
     if (w == index) return true;
   }

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "core/messages.h"
 #include "core/options.h"
 #include "core/outcome.h"
 #include "core/settings.h"
@@ -33,11 +34,18 @@
 #include "engine/undo.h"
 #include "payload/digest.h"
 #include "payload/payload_check.h"
+#include "payload/payload_layout.h"
+#include "payload/payload_resource.h"
+#include "payload/payload_source.h"
+#include "payload/volume_index.h"
 #include "system/shell_registry.h"
 #include "system/uninstall_registration.h"
 #include "ui/program_shell.h"
 
 class Questions;
+
+// The catalogue's reason for a volume that cannot be used.
+Msg volume_reason(VolumeFault fault);
 
 class SetupSequence {
  public:
@@ -67,6 +75,9 @@ class SetupSequence {
   Outcome refuse_stopped_run(const UndoPlan& plan);
 
   bool plan_installation();
+  Outcome check_volumes_beside();
+  bool retry_volume(const VolumeProblem& problem);
+  Outcome payload_failed();
   Outcome choose_silent_paths();
   bool backup_folder_usable();
   void log_folders();
@@ -93,7 +104,11 @@ class SetupSequence {
   InstallRun run_;
   std::unique_ptr<Questions> questions_;
 
-  std::optional<CheckedPayload> payload_;
+  // The payload: the container, or the volume index; its entries; its data.
+  std::optional<LoadedContainer> container_;
+  std::optional<VolumeIndex> volume_index_;
+  PayloadLayout layout_;
+  std::unique_ptr<PayloadSource> source_;
   std::optional<InstallPlan> plan_;
   ProductNames names_;
   ProductRelease release_;

@@ -87,22 +87,74 @@ int SetupSequence::run(const std::vector<std::string>& arguments) {
 // anything is written; a container that would not install whole is damaged
 // as far as the user can tell.
 Outcome SetupSequence::check_payload() {
-  PayloadCheck check = load_payload(checksum_);
-  payload_ = std::move(check.payload);
-  if (payload_ && plan_installation()) {
-    shell_.log().line("check payload: " + std::to_string(payload_->fileset.count()) + " entries, checksums match");
-    return Outcome::go_on;
+  IndexLoad volumes = load_volume_index(checksum_);
+  bool found = false;
+  if (volumes.carried) {
+    volume_index_ = std::move(volumes.index);
+    found = volume_index_.has_value();
+    if (found) layout_ = volume_index_->layout();
+  } else {
+    container_ = load_payload(checksum_);
+    found = container_->check.container.has_value();
+    if (found) layout_ = container_->check.container->layout;
   }
-  shell_.log().line(payload_ ? "check payload: an entry would not install" : "check payload: missing or damaged");
+  if (found && plan_installation()) {
+    shell_.log().line("check payload: " + std::to_string(layout_.count) + " entries, " +
+                      std::to_string(layout_.data_length) + " bytes, checksums match");
+    if (container_) {
+      const CheckedContainer& c = *container_->check.container;
+      source_ = std::make_unique<ContainerSource>(*container_->bytes, c.data_offset, layout_.data_length, c.sums,
+                                                  container_->program);
+      return Outcome::go_on;
+    }
+    return check_volumes_beside();
+  }
+  shell_.log().line(found ? "check payload: an entry would not install" : "check payload: missing or damaged");
   if (!s_.silent) show_message(Msg::checksum_error, s_.german(), MB_OK | MB_ICONERROR);
   return Outcome::input_damaged;
+}
+
+Msg volume_reason(VolumeFault fault) {
+  switch (fault) {
+    case VolumeFault::truncated: return Msg::volume_truncated;
+    case VolumeFault::other_build: return Msg::volume_other_build;
+    case VolumeFault::damaged: return Msg::volume_damaged;
+    case VolumeFault::none:
+    case VolumeFault::missing: break;
+  }
+  return Msg::volume_missing;
+}
+
+// Every data volume lies beside the program and belongs to it, before
+// anything is written; each block is checked again as it is read.
+Outcome SetupSequence::check_volumes_beside() {
+  const std::string folder = program_folder();
+  const RetryVolume retry = [this](const VolumeProblem& p) { return retry_volume(p); };
+  const VolumeProblem problem = check_volumes(*volume_index_, folder, retry);
+  if (!problem.ok()) {
+    shell_.log().line("check payload: nothing was installed");
+    return Outcome::input_damaged;
+  }
+  shell_.log().line("check payload: " + std::to_string(volume_index_->volume_count()) + " data volumes in " +
+                    folder);
+  source_ = open_volume_source(*volume_index_, folder, retry);
+  return Outcome::go_on;
+}
+
+// A volume that cannot be used is named; the user may put it in place and
+// look again. A silent run ends at once.
+bool SetupSequence::retry_volume(const VolumeProblem& p) {
+  shell_.log().line("data volume " + p.path + ": " + message(volume_reason(p.fault), false));
+  if (s_.silent) return false;
+  return show_message(Msg::volume_problem, s_.german(), MB_RETRYCANCEL | MB_ICONERROR,
+                      {p.path, message(volume_reason(p.fault), s_.german())}) == IDRETRY;
 }
 
 // The journal file and the backup list go next to the uninstaller, which
 // each language may put elsewhere: no entry may take their places, nor
 // those of the links made in the installation folder.
 bool SetupSequence::plan_installation() {
-  plan_.emplace(payload_->fileset);
+  plan_.emplace(layout_);
   if (!plan_->ok()) return false;
   for (const std::int32_t offset : {language_english, language_german}) {
     const std::string uninstaller = load_localised_string(IDS_PRODUCT_FOLDER + uninstaller_text + offset);

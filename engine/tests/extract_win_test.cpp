@@ -114,7 +114,6 @@ TEST(InstallFileset, ReadsEveryFileBackAndComparesItWithTheMakersChecksum) {
   // Without -F nothing is read back.
   TempDir unverified;
   TestRun u_run;
-  InstallerSettings& u = u_run.settings;
   EXPECT_EQ(install_fileset(written.view(), packed.sums(), unverified.path() + "\\", false, u_run), 0);
   EXPECT_EQ(read_file(unverified / "f\\big.bin"), damaged);
 }

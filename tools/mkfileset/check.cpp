@@ -6,13 +6,22 @@
 #include "payload/fileset_writer.h"
 #include "tools/mkfileset/tree_scan.h"
 
-TreeCheck check_tree(const std::filesystem::path& root) {
+TreeCheck check_tree(const std::filesystem::path& root, bool volumes) {
   TreeCheck check;
   const TreeScan scan = scan_tree(root);
   if (!scan.ok()) {
     check.error = scan.error;
     return check;
   }
+  if (volumes) {
+    for (const ScannedEntry& e : scan.entries) {
+      check.file_bytes += e.folder ? 0 : static_cast<std::uint64_t>(e.size);
+    }
+    check.entries = static_cast<std::int32_t>(scan.entries.size());
+    return check;
+  }
+  check.error = container_problems(scan);
+  if (!check.ok()) return check;
   const std::vector<FilesetEntry> entries = fileset_entries(scan);
   const FilesetLayout layout = plan_fileset(entries);
   if (!layout.ok()) {

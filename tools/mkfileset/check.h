@@ -15,6 +15,6 @@ struct TreeCheck {
   bool ok() const { return error.empty(); }
 };
 
-// The scan's problems (names, links, sizes), or else what the container
-// layout cannot hold (a payload beyond 2 GiB).
-TreeCheck check_tree(const std::filesystem::path& root);
+// The scan's problems (names, links), or else what the container layout
+// cannot hold (a payload beyond 2 GiB); with volumes, only the scan's.
+TreeCheck check_tree(const std::filesystem::path& root, bool volumes = false);

@@ -1,6 +1,8 @@
 #include "tools/mkfileset/cli.h"
 
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <sstream>
 
 #include "payload/digest.h"
@@ -8,15 +10,19 @@
 #include "tools/mkfileset/check.h"
 #include "tools/mkfileset/listing.h"
 #include "tools/mkfileset/pack.h"
+#include "tools/mkfileset/pack_volumes.h"
 
 namespace {
 
 constexpr const char* usage_text =
-    "usage: mkfileset [--seed HEX] [--add-missing NAME=FILE]... DIR OUTPUT\n"
+    "usage: mkfileset [--seed HEX] [--add-missing NAME=FILE]... [--volume-size SIZE [--volume-name NAME]] DIR OUTPUT\n"
     "       mkfileset [--seed HEX] --list CONTAINER|SETUP.EXE\n"
-    "       mkfileset --check DIR\n"
+    "       mkfileset [--volume-size SIZE] --check DIR\n"
     "HEX is 64 uppercase hexadecimal digits; without it the built-in seed is used.\n"
-    "--add-missing packs FILE as NAME (relative, \\ between folders, Windows-1252) where DIR has no NAME.\n";
+    "--add-missing packs FILE as NAME (relative, \\ between folders, Windows-1252) where DIR has no NAME.\n"
+    "--volume-size writes the files into data volumes of SIZE bytes (K, M, G: powers of 1024) beside OUTPUT,\n"
+    "named NAME-1.bin, NAME-2.bin, ... (NAME: OUTPUT's name without its extension), and the volume index\n"
+    "setup.exe carries as OUTPUT.\n";
 
 // One line per problem, each under the program's name.
 void report(std::ostream& err, const std::string& problems) {
@@ -46,6 +52,8 @@ int run_mkfileset(const std::vector<std::string>& args, std::ostream& out, std::
   bool check = false;
   std::vector<std::string> operands;
   std::vector<MissingFile> missing;
+  std::optional<VolumePlan> volumes;
+  std::string volume_name;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--help" || arg == "-h") {
@@ -66,6 +74,14 @@ int run_mkfileset(const std::vector<std::string>& args, std::ostream& out, std::
       const std::optional<std::string> name = utf8_to_cp1252(value.substr(0, eq));
       if (!name) return usage(err, "--add-missing: the name is not representable in Windows-1252");
       missing.push_back({*name, value.substr(eq + 1)});
+    } else if (arg == "--volume-size") {
+      if (i + 1 == args.size()) return usage(err, "--volume-size needs a size");
+      volumes.emplace();
+      volumes->volume_size = parse_volume_size(args[++i]);
+      if (volumes->volume_size == 0) return usage(err, "--volume-size takes a size such as 700M or 4G");
+    } else if (arg == "--volume-name") {
+      if (i + 1 == args.size()) return usage(err, "--volume-name needs a name");
+      volume_name = args[++i];
     } else if (arg == "--list") {
       list = true;
     } else if (arg == "--check") {
@@ -79,7 +95,7 @@ int run_mkfileset(const std::vector<std::string>& args, std::ostream& out, std::
 
   if (check) {
     if (list || operands.size() != 1) return usage(err, "--check takes one folder");
-    const TreeCheck checked = check_tree(operands[0]);
+    const TreeCheck checked = check_tree(operands[0], volumes.has_value());
     if (!checked.ok()) {
       report(err, checked.error);
       return mkfileset_failed;
@@ -104,8 +120,17 @@ int run_mkfileset(const std::vector<std::string>& args, std::ostream& out, std::
   }
 
   if (operands.size() != 2) return usage(err, "expected a folder and an output file");
+  if (!volume_name.empty() && !volumes) return usage(err, "--volume-name goes with --volume-size");
+  if (volumes) {
+    const std::optional<std::string> name =
+        utf8_to_cp1252(volume_name.empty() ? std::filesystem::path(operands[1]).stem().string() : volume_name);
+    if (!name || name->empty() || name->size() > 200 || name->find_first_of("\\/:*?\"<>|") != std::string::npos)
+      return usage(err, "--volume-name takes a plain file name in Windows-1252");
+    volumes->name = *name;
+  }
   std::vector<std::string> added;
-  const PackOutcome outcome = pack_directory(operands[0], operands[1], *checksum, missing, &added);
+  const PackOutcome outcome =
+      pack_directory(operands[0], operands[1], *checksum, missing, &added, volumes ? &*volumes : nullptr);
   if (!outcome.ok()) {
     report(err, outcome.error);
     err << "mkfileset: nothing was written\n";
@@ -116,5 +141,10 @@ int run_mkfileset(const std::vector<std::string>& args, std::ostream& out, std::
   }
   out << "mkfileset: wrote " << operands[1] << " (" << outcome.entries << " entries, " << outcome.bytes
       << " bytes)\n";
+  if (volumes) {
+    out << "mkfileset: wrote " << outcome.volumes << " volume" << (outcome.volumes == 1 ? "" : "s") << " "
+        << cp1252_to_utf8(volumes->name) << "-1.bin" << (outcome.volumes > 1 ? " to -" + std::to_string(outcome.volumes) + ".bin" : "")
+        << " (" << outcome.data_bytes << " bytes of file data)\n";
+  }
   return mkfileset_ok;
 }

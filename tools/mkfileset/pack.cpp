@@ -14,6 +14,8 @@
 #include "payload/fileset_sums.h"
 #include "payload/fileset_writer.h"
 #include "payload/xxh3.h"
+#include "tools/mkfileset/file_io.h"
+#include "tools/mkfileset/pack_volumes.h"
 
 namespace fs = std::filesystem;
 
@@ -21,72 +23,6 @@ namespace {
 
 // Files pass through the packer in pieces of this size.
 constexpr std::size_t copy_chunk = 1 << 20;
-
-struct FileCloser {
-  void operator()(std::FILE* f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<std::FILE, FileCloser>;
-
-std::string quoted(const fs::path& path) { return "'" + path.string() + "'"; }
-
-std::string errno_text() { return std::strerror(errno); }
-
-// Removes the temporary file unless it was renamed into place.
-class TemporaryFile {
- public:
-  explicit TemporaryFile(const fs::path& target) {
-    std::string pattern = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX")).string();
-    fd_ = ::mkstemp(pattern.data());
-    if (fd_ >= 0) path_ = pattern;
-  }
-  ~TemporaryFile() {
-    if (fd_ >= 0) ::close(fd_);
-    if (!path_.empty()) ::unlink(path_.c_str());
-  }
-  TemporaryFile(const TemporaryFile&) = delete;
-  TemporaryFile& operator=(const TemporaryFile&) = delete;
-
-  bool created() const { return fd_ >= 0; }
-
-  bool write(const std::uint8_t* data, std::size_t size) {
-    while (size > 0) {
-      const ssize_t n = ::write(fd_, data, size);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return false;
-      data += n;
-      size -= static_cast<std::size_t>(n);
-    }
-    return true;
-  }
-
-  bool write_at(off_t offset, const std::uint8_t* data, std::size_t size) {
-    while (size > 0) {
-      const ssize_t n = ::pwrite(fd_, data, size, offset);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) return false;
-      data += n;
-      offset += n;
-      size -= static_cast<std::size_t>(n);
-    }
-    return true;
-  }
-
-  // Closes and moves the file to target; afterwards nothing is removed.
-  bool commit(const fs::path& target) {
-    // mkstemp makes the file private; a container is an ordinary build output.
-    if (::fchmod(fd_, 0644) != 0) return false;
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0) return false;
-    if (std::rename(path_.c_str(), target.c_str()) != 0) return false;
-    path_.clear();
-    return true;
-  }
-
- private:
-  int fd_ = -1;
-  std::string path_;
-};
 
 // True when path names folder itself or anything below it, links resolved.
 bool lies_inside(const fs::path& folder, const fs::path& path) {
@@ -100,48 +36,6 @@ bool lies_inside(const fs::path& folder, const fs::path& path) {
   const fs::path target = fs::weakly_canonical(absolute, ec);
   if (ec) return false;
   return std::mismatch(base.begin(), base.end(), target.begin(), target.end()).first == base.end();
-}
-
-// Where the file contents go: the container, its digest and the file's checksum.
-struct DataSink {
-  TemporaryFile& container;
-  Tdigest::RegionStream& digest;
-  Xxh3Stream& file_sum;
-  std::vector<std::uint8_t>& buffer;
-};
-
-// Streams exactly size bytes of path into the sink, and nothing after them.
-bool stream_file(const fs::path& path, std::uint32_t size, DataSink& sink, std::string& error) {
-  const File file(std::fopen(path.c_str(), "rb"));
-  if (!file) {
-    error = "cannot open: " + errno_text();
-    return false;
-  }
-  sink.file_sum.reset();
-  std::uint32_t left = size;
-  while (left > 0) {
-    const std::size_t n = std::min<std::size_t>(left, sink.buffer.size());
-    if (std::fread(sink.buffer.data(), 1, n, file.get()) != n) break;
-    if (!sink.container.write(sink.buffer.data(), n)) {
-      error = "cannot write the container: " + errno_text();
-      return false;
-    }
-    sink.digest.feed(sink.buffer.data(), n);
-    sink.file_sum.update(sink.buffer.data(), n);
-    left -= static_cast<std::uint32_t>(n);
-  }
-  // The probe for a byte after the end can fail too, and a failed read
-  // also returns EOF: only ferror tells the two apart.
-  const bool more = left == 0 && std::fgetc(file.get()) != EOF;
-  if (std::ferror(file.get())) {
-    error = "cannot read: " + errno_text();
-    return false;
-  }
-  if (left != 0 || more) {
-    error = "changed size while it was being packed";
-    return false;
-  }
-  return true;
 }
 
 PackOutcome refused(std::string error) {
@@ -160,6 +54,8 @@ fs::path sums_path_for(const fs::path& container) {
 
 PackOutcome pack_tree(const TreeScan& scan, const fs::path& output, Tdigest& checksum) {
   if (!scan.ok()) return refused(scan.error);
+  const std::string too_large = container_problems(scan);
+  if (!too_large.empty()) return refused(too_large);
   const std::vector<FilesetEntry> entries = fileset_entries(scan);  // contents are streamed from the files
   const auto source_error = [&scan](std::int32_t index, const std::string& error) {
     if (index < 0) return refused(error);
@@ -186,12 +82,22 @@ PackOutcome pack_tree(const TreeScan& scan, const fs::path& output, Tdigest& che
   Tdigest::RegionStream data_digest(checksum, layout.data_length, fileset_tag_data);
   Xxh3Stream file_sum;
   std::vector<std::uint8_t> buffer(copy_chunk);
-  DataSink sink{container, data_digest, file_sum, buffer};
   std::vector<std::uint64_t> entry_sums(entries.size(), 0);
   for (std::size_t i = 0; i < entries.size(); ++i) {
     if (entries[i].size < 0) continue;
     std::string error;
-    if (!stream_file(scan.entries[i].source, static_cast<std::uint32_t>(entries[i].size), sink, error))
+    file_sum.reset();
+    const auto consume = [&](const std::uint8_t* p, std::size_t n) {
+      if (!container.write(p, n)) {
+        error = "cannot write the container: " + errno_text();
+        return false;
+      }
+      data_digest.feed(p, n);
+      file_sum.update(p, n);
+      return true;
+    };
+    if (!read_file_exactly(scan.entries[i].source, static_cast<std::uint64_t>(entries[i].size), buffer, consume,
+                           error))
       return source_error(static_cast<std::int32_t>(i), error);
     entry_sums[i] = file_sum.digest();
   }
@@ -218,7 +124,8 @@ PackOutcome pack_tree(const TreeScan& scan, const fs::path& output, Tdigest& che
 }
 
 PackOutcome pack_directory(const fs::path& root, const fs::path& output, Tdigest& checksum,
-                           const std::vector<MissingFile>& missing, std::vector<std::string>* added) {
+                           const std::vector<MissingFile>& missing, std::vector<std::string>* added,
+                           const VolumePlan* volumes) {
   // A second run would pack the first run's output along with the files.
   for (const fs::path& written : {output, sums_path_for(output)}) {
     if (lies_inside(root, written))
@@ -229,7 +136,7 @@ PackOutcome pack_directory(const fs::path& root, const fs::path& output, Tdigest
     if (scan.ok() && add_missing_file(scan, m.name, m.source) == AddMissing::added && added) added->push_back(m.name);
   }
   if (!scan.ok()) return refused(scan.error);
-  return pack_tree(scan, output, checksum);
+  return volumes ? pack_volumes(scan, output, *volumes, checksum) : pack_tree(scan, output, checksum);
 }
 
 bool read_whole_file(const fs::path& path, std::vector<std::uint8_t>& bytes, std::string& error) {

@@ -17,7 +17,9 @@ std::filesystem::path sums_path_for(const std::filesystem::path& container);
 struct PackOutcome {
   std::string error;  // empty on success
   std::int32_t entries = 0;
-  std::size_t bytes = 0;  // of the container
+  std::size_t bytes = 0;  // of the container, or of the volume index
+  std::uint32_t volumes = 0;     // data volumes written beside it, if any
+  std::uint64_t data_bytes = 0;  // of file data in them
 
   bool ok() const { return error.empty(); }
 };
@@ -36,11 +38,15 @@ struct MissingFile {
   std::filesystem::path source;
 };
 
-// Scans root, adds the missing files and packs it. An output inside root is
-// refused. added: the names of the files that were added.
+struct VolumePlan;
+
+// Scans root, adds the missing files and packs it: into the container output,
+// or with volumes into data volumes and the volume index output
+// (tools/mkfileset/pack_volumes.h). An output inside root is refused.
+// added: the names of the files that were added.
 PackOutcome pack_directory(const std::filesystem::path& root, const std::filesystem::path& output,
                            Tdigest& checksum, const std::vector<MissingFile>& missing = {},
-                           std::vector<std::string>* added = nullptr);
+                           std::vector<std::string>* added = nullptr, const VolumePlan* volumes = nullptr);
 
 // Reads a whole file; false with a reason when it cannot.
 bool read_whole_file(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes, std::string& error);

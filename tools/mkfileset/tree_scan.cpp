@@ -133,9 +133,8 @@ class Scanner {
 
     const std::uintmax_t size = fs::file_size(source, ec);
     if (ec) return refuse(source, "cannot read the size: " + ec.message());
-    if (size > std::uintmax_t(std::numeric_limits<std::int32_t>::max()))
-      return refuse(source, "larger than 2 GiB, the most a container entry can hold");
-    scan_.entries.push_back({name, source, false, static_cast<std::int32_t>(size)});
+    if (size > std::uintmax_t(std::numeric_limits<std::int64_t>::max())) return refuse(source, "cannot take its size");
+    scan_.entries.push_back({name, source, false, static_cast<std::int64_t>(size)});
   }
 
   // Windows would see names that differ only in letter case as one file.
@@ -155,13 +154,25 @@ class Scanner {
 
 TreeScan scan_tree(const fs::path& root) { return Scanner(root).run(); }
 
+std::string container_problems(const TreeScan& scan) {
+  std::string problems;
+  for (const ScannedEntry& e : scan.entries) {
+    if (!e.folder && e.size > std::numeric_limits<std::int32_t>::max()) {
+      problems += "'" + e.source.string() +
+                  "': larger than 2 GiB, the most a container entry can hold (volumes can: --volume-size)\n";
+    }
+  }
+  if (!problems.empty()) problems.pop_back();
+  return problems;
+}
+
 std::vector<FilesetEntry> fileset_entries(const TreeScan& scan) {
   std::vector<FilesetEntry> entries;
   entries.reserve(scan.entries.size());
   for (const ScannedEntry& scanned : scan.entries) {
     FilesetEntry entry;
     entry.name = scanned.name;
-    entry.size = scanned.folder ? fileset_folder_size : scanned.size;
+    entry.size = scanned.folder ? fileset_folder_size : static_cast<std::int32_t>(scanned.size);
     entries.push_back(std::move(entry));
   }
   return entries;
@@ -182,7 +193,7 @@ AddMissing add_missing_file(TreeScan& scan, const std::string& name, const fs::p
   std::error_code ec;
   if (!fs::is_regular_file(source, ec)) return refuse("'" + source.string() + "' is no regular file");
   const std::uintmax_t size = fs::file_size(source, ec);
-  if (ec || size > std::uintmax_t(std::numeric_limits<std::int32_t>::max())) return refuse("cannot take its size");
+  if (ec || size > std::uintmax_t(std::numeric_limits<std::int64_t>::max())) return refuse("cannot take its size");
   // The folders it needs, then the file, in the scan's order.
   for (std::size_t slash = name.find('\\'); slash != std::string::npos; slash = name.find('\\', slash + 1)) {
     const std::string folder = name.substr(0, slash);
@@ -191,7 +202,7 @@ AddMissing add_missing_file(TreeScan& scan, const std::string& name, const fs::p
                                    [&](const ScannedEntry& e) { return fold_name_case(e.name) == f; });
     if (!known) scan.entries.push_back({folder, source.parent_path(), true, fileset_folder_size});
   }
-  scan.entries.push_back({name, source, false, static_cast<std::int32_t>(size)});
+  scan.entries.push_back({name, source, false, static_cast<std::int64_t>(size)});
   std::sort(scan.entries.begin(), scan.entries.end(), scan_order);
   return AddMissing::added;
 }

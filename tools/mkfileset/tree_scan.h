@@ -17,7 +17,7 @@ struct ScannedEntry {
   std::string name;               // relative, "\"-separated, Windows-1252
   std::filesystem::path source;   // the file or folder on disk
   bool folder = false;
-  std::int32_t size = 0;          // a file's size at scan time
+  std::int64_t size = 0;          // a file's size at scan time
 };
 
 struct TreeScan {
@@ -44,6 +44,10 @@ enum class AddMissing { added, present, refused };
 // is no regular file is refused, with the reason in scan.error.
 AddMissing add_missing_file(TreeScan& scan, const std::string& name, const std::filesystem::path& source);
 
+// Why the scan's files cannot go into one container: a file larger than a
+// container entry can hold, one line each; empty when none is.
+std::string container_problems(const TreeScan& scan);
+
 // The container entries of a scan: names and sizes, no contents (the packer
-// streams them from the files).
+// streams them from the files). Only for a scan without container_problems.
 std::vector<FilesetEntry> fileset_entries(const TreeScan& scan);

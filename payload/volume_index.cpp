@@ -1,0 +1,228 @@
+#include "payload/volume_index.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "payload/xxh3.h"
+
+// The formats are little-endian, as every machine this program runs on is.
+static_assert(sizeof(std::uint64_t) == 8, "64-bit fields");
+
+namespace {
+
+std::uint64_t read_u64(const std::uint8_t* p) {
+  std::uint64_t v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
+void append_u64(std::vector<std::uint8_t>& out, std::uint64_t v) {
+  const auto* p = reinterpret_cast<const std::uint8_t*>(&v);
+  out.insert(out.end(), p, p + sizeof v);
+}
+
+bool power_of_two(std::uint32_t v) { return v != 0 && (v & (v - 1)) == 0; }
+
+// A volume name is a plain file name: the volumes lie beside the setup.
+bool plain_file_name(const std::string& name) {
+  if (name.empty() || name == "." || name == "..") return false;
+  for (const char c : name) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 32 || std::strchr("\\/:*?\"<>|", c)) return false;
+  }
+  return name.back() != '.' && name.back() != ' ';
+}
+
+std::uint64_t blocks_for(std::uint64_t data_length, std::uint32_t block_size) {
+  return data_length / block_size + (data_length % block_size ? 1 : 0);
+}
+
+}  // namespace
+
+std::uint32_t volumes_needed(std::uint64_t data_length, std::uint64_t capacity) {
+  if (capacity == 0) return 0;
+  const std::uint64_t n = data_length / capacity + (data_length % capacity ? 1 : 0);
+  if (n > std::numeric_limits<std::uint32_t>::max()) return 0;
+  return n == 0 ? 1 : static_cast<std::uint32_t>(n);
+}
+
+std::optional<VolumeIndex> VolumeIndex::open(const std::uint8_t* bytes, std::size_t size) {
+  if (bytes == nullptr || size < volume_index_header_size) return std::nullopt;
+  Tvolume_index_header h;
+  std::memcpy(&h, bytes, sizeof h);
+  if (std::memcmp(h.magic, volume_index_magic, 4) != 0 || h.version != volume_format_version) return std::nullopt;
+  if (h.count < 0 || h.names_length < 0) return std::nullopt;
+  if (!power_of_two(h.block_size) || h.block_size < smallest_block_size || h.block_size > largest_block_size)
+    return std::nullopt;
+  if (h.volume_capacity == 0 || h.volume_capacity % h.block_size != 0) return std::nullopt;
+  if (h.volume_count != volumes_needed(h.data_length, h.volume_capacity)) return std::nullopt;
+
+  // Each region is checked against the bytes left before the next is placed,
+  // so that no position can pass the end, whatever the fields say.
+  const std::uint64_t blocks = blocks_for(h.data_length, h.block_size);
+  std::uint64_t at = volume_index_header_size;
+  const auto take = [&at, size](std::uint64_t n) {
+    if (n > size - at) return false;
+    at += n;
+    return true;
+  };
+  VolumeIndex index(bytes, size, h);
+  const std::uint64_t count = static_cast<std::uint64_t>(h.count);
+  if (!take(8 * count)) return std::nullopt;
+  index.names_at_ = static_cast<std::size_t>(at);
+  if (!take(static_cast<std::uint64_t>(h.names_length)) || !take(1)) return std::nullopt;
+  const std::uint8_t name_length = bytes[at - 1];
+  if (!take(name_length)) return std::nullopt;
+  index.volume_name_.assign(reinterpret_cast<const char*>(bytes + at - name_length), name_length);
+  index.block_sums_at_ = static_cast<std::size_t>(at);
+  if (blocks > size / 8 || !take(8 * blocks)) return std::nullopt;
+  index.entry_sums_at_ = static_cast<std::size_t>(at);
+  if (!take(8 * count) || !take(8) || at != size) return std::nullopt;
+  // The digest takes each region's length as a signed 32-bit value.
+  if (size > std::uint64_t(std::numeric_limits<std::int32_t>::max())) return std::nullopt;
+  if (xxh3_64(bytes, size - 8) != read_u64(bytes + size - 8)) return std::nullopt;
+  if (!plain_file_name(index.volume_name_)) return std::nullopt;
+  return index;
+}
+
+std::uint64_t VolumeIndex::block_count() const { return blocks_for(header_.data_length, header_.block_size); }
+
+std::int64_t VolumeIndex::entry_size(std::int32_t index) const {
+  return static_cast<std::int64_t>(read_u64(sizes() + 8 * static_cast<std::size_t>(index)));
+}
+
+std::uint64_t VolumeIndex::entry_sum(std::int32_t index) const {
+  return read_u64(bytes_ + entry_sums_at_ + 8 * static_cast<std::size_t>(index));
+}
+
+std::uint64_t VolumeIndex::block_sum(std::uint64_t block) const {
+  return read_u64(bytes_ + block_sums_at_ + 8 * static_cast<std::size_t>(block));
+}
+
+VolumeSpan VolumeIndex::volume(std::uint32_t number) const {
+  VolumeSpan span;
+  if (number == 0 || number > header_.volume_count) return span;
+  span.offset = (number - 1) * header_.volume_capacity;
+  span.size = std::min(header_.volume_capacity, header_.data_length - span.offset);
+  return span;
+}
+
+std::string VolumeIndex::volume_file(std::uint32_t number) const {
+  return volume_name_ + "-" + std::to_string(number) + ".bin";
+}
+
+PayloadLayout VolumeIndex::layout() const {
+  const auto size_of = [](const void* index, std::int32_t i) -> std::int64_t {
+    return static_cast<const VolumeIndex*>(index)->entry_size(i);
+  };
+  PayloadLayout layout = layout_from(bytes_ + names_at_, static_cast<std::size_t>(header_.names_length),
+                                     header_.count, header_.data_length, size_of, this);
+  // Passed-over entries exist only in the single container.
+  for (std::int32_t i = 0; i < header_.count; ++i) {
+    if (entry_size(i) < fileset_folder_size) layout.names_exact = false;
+  }
+  return layout;
+}
+
+bool VolumeIndex::verify_digest(Tdigest& checksum) const {
+  checksum.reset_digest();
+  checksum.absorb_region(bytes_, volume_index_digest_offset, fileset_tag_index_header);
+  checksum.absorb_region(bytes_ + volume_index_header_size,
+                         static_cast<std::int32_t>(size_ - volume_index_header_size - 8), fileset_tag_index_body);
+  return checksum.digest() == header_.digest;
+}
+
+std::optional<Tvolume_header> read_volume_header(const std::uint8_t* bytes, std::size_t size) {
+  if (bytes == nullptr || size < volume_header_size) return std::nullopt;
+  Tvolume_header h;
+  std::memcpy(&h, bytes, sizeof h);
+  if (std::memcmp(h.magic, volume_magic, 4) != 0 || h.version != volume_format_version) return std::nullopt;
+  if (xxh3_64(bytes, volume_header_size - 8) != h.header_sum) return std::nullopt;
+  return h;
+}
+
+VolumeFault check_volume_header(const VolumeIndex& index, std::uint32_t number,
+                                const std::optional<Tvolume_header>& header, std::uint64_t file_size) {
+  if (!header) return file_size < volume_header_size ? VolumeFault::truncated : VolumeFault::damaged;
+  const VolumeSpan span = index.volume(number);
+  if (header->build_id != index.build_id() || header->number != number ||
+      header->volume_count != index.volume_count() || header->data_offset != span.offset ||
+      header->data_size != span.size || header->data_length != index.data_length())
+    return VolumeFault::other_build;
+  if (file_size != volume_header_size + span.size) return VolumeFault::truncated;
+  return VolumeFault::none;
+}
+
+namespace {
+
+// The index up to its digest and own sum, with a zero build id and digest.
+std::vector<std::uint8_t> index_bytes(const VolumeIndexInput& in, std::size_t* id_end) {
+  Tvolume_index_header h{};
+  std::memcpy(h.magic, volume_index_magic, 4);
+  h.version = volume_format_version;
+  h.count = static_cast<std::int32_t>(in.sizes.size());
+  std::uint64_t data_length = 0;
+  std::size_t names_length = 0;
+  for (const std::int64_t s : in.sizes) data_length += s > 0 ? static_cast<std::uint64_t>(s) : 0;
+  for (const std::string& n : in.names) names_length += 1 + n.size();
+  h.names_length = static_cast<std::int32_t>(names_length);
+  h.block_size = in.block_size;
+  h.data_length = data_length;
+  h.volume_capacity = in.volume_capacity;
+  h.volume_count = volumes_needed(data_length, in.volume_capacity);
+
+  std::vector<std::uint8_t> out(sizeof h);
+  std::memcpy(out.data(), &h, sizeof h);
+  for (const std::int64_t s : in.sizes) append_u64(out, static_cast<std::uint64_t>(s));
+  for (const std::string& n : in.names) {
+    out.push_back(static_cast<std::uint8_t>(n.size()));
+    out.insert(out.end(), n.begin(), n.end());
+  }
+  out.push_back(static_cast<std::uint8_t>(in.volume_name.size()));
+  out.insert(out.end(), in.volume_name.begin(), in.volume_name.end());
+  for (const std::uint64_t s : in.block_sums) append_u64(out, s);
+  *id_end = out.size();
+  for (const std::uint64_t s : in.entry_sums) append_u64(out, s);
+  return out;
+}
+
+}  // namespace
+
+std::uint64_t volume_build_id(const VolumeIndexInput& input) {
+  std::size_t id_end = 0;
+  const std::vector<std::uint8_t> bytes = index_bytes(input, &id_end);
+  return xxh3_64(bytes.data() + volume_index_header_size, id_end - volume_index_header_size);
+}
+
+std::vector<std::uint8_t> encode_volume_index(const VolumeIndexInput& input, Tdigest& checksum) {
+  std::size_t id_end = 0;
+  std::vector<std::uint8_t> out = index_bytes(input, &id_end);
+  const std::uint64_t id = xxh3_64(out.data() + volume_index_header_size, id_end - volume_index_header_size);
+  std::memcpy(out.data() + 40, &id, sizeof id);
+  checksum.reset_digest();
+  checksum.absorb_region(out.data(), volume_index_digest_offset, fileset_tag_index_header);
+  checksum.absorb_region(out.data() + volume_index_header_size,
+                         static_cast<std::int32_t>(out.size() - volume_index_header_size), fileset_tag_index_body);
+  std::memcpy(out.data() + volume_index_digest_offset, checksum.digest().data(), checksum.digest().size());
+  append_u64(out, xxh3_64(out.data(), out.size()));
+  return out;
+}
+
+std::vector<std::uint8_t> encode_volume_header(std::uint32_t number, std::uint32_t volume_count,
+                                               std::uint64_t build_id, VolumeSpan span, std::uint64_t data_length) {
+  Tvolume_header h{};
+  std::memcpy(h.magic, volume_magic, 4);
+  h.version = volume_format_version;
+  h.number = number;
+  h.volume_count = volume_count;
+  h.build_id = build_id;
+  h.data_offset = span.offset;
+  h.data_size = span.size;
+  h.data_length = data_length;
+  std::vector<std::uint8_t> out(sizeof h);
+  std::memcpy(out.data(), &h, sizeof h);
+  h.header_sum = xxh3_64(out.data(), volume_header_size - 8);
+  std::memcpy(out.data(), &h, sizeof h);
+  return out;
+}

@@ -1,0 +1,100 @@
+#pragma once
+// The volume index setup.exe carries when its payload lies in data volumes
+// (layout in payload/volume_format.h): reading it from bytes, making it, and
+// the header of each volume.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "payload/digest.h"
+#include "payload/payload_layout.h"
+#include "payload/volume_format.h"
+
+// Where a volume's data lies in the file data stream.
+struct VolumeSpan {
+  std::uint64_t offset = 0;
+  std::uint64_t size = 0;
+};
+
+class VolumeIndex {
+ public:
+  // The index in the size bytes at bytes, or nothing when they are not an
+  // index of this version: a field out of range, regions that do not fill
+  // the bytes exactly, a volume name that is not a plain file name, or an
+  // own sum that does not match. Nothing reads outside the size bytes.
+  static std::optional<VolumeIndex> open(const std::uint8_t* bytes, std::size_t size);
+
+  std::int32_t count() const { return header_.count; }
+  std::uint32_t volume_count() const { return header_.volume_count; }
+  std::uint32_t block_size() const { return header_.block_size; }
+  std::uint64_t data_length() const { return header_.data_length; }
+  std::uint64_t build_id() const { return header_.build_id; }
+  std::uint64_t block_count() const;
+  const std::string& volume_name() const { return volume_name_; }
+
+  std::int64_t entry_size(std::int32_t index) const;  // 0 <= index < count
+  std::uint64_t entry_sum(std::int32_t index) const;
+  std::uint64_t block_sum(std::uint64_t block) const;  // block < block_count
+  // Where volume number (1 to volume_count) holds its data.
+  VolumeSpan volume(std::uint32_t number) const;
+  // The file name of volume number: "<volume name>-<number>.bin".
+  std::string volume_file(std::uint32_t number) const;
+
+  PayloadLayout layout() const;
+
+  // The keyed digest of the index; true exactly when it equals the stored one.
+  // Leaves the digest in checksum, where it names the installation's entry.
+  bool verify_digest(Tdigest& checksum) const;
+
+ private:
+  VolumeIndex(const std::uint8_t* bytes, std::size_t size, const Tvolume_index_header& header)
+      : bytes_(bytes), size_(size), header_(header) {}
+  const std::uint8_t* sizes() const { return bytes_ + volume_index_header_size; }
+
+  const std::uint8_t* bytes_;
+  std::size_t size_;
+  Tvolume_index_header header_;
+  std::string volume_name_;
+  std::size_t names_at_ = 0, block_sums_at_ = 0, entry_sums_at_ = 0;
+};
+
+// A volume's header, read from its first 64 bytes: nothing unless the magic,
+// version and own sum match.
+std::optional<Tvolume_header> read_volume_header(const std::uint8_t* bytes, std::size_t size);
+
+// Why a volume cannot be used, as the setup tells the user.
+enum class VolumeFault {
+  none,
+  missing,      // no such file, or it cannot be opened
+  truncated,    // shorter than its header says (or longer)
+  other_build,  // a volume of another build, or with another number
+  damaged,      // its header or a block's bytes differ from their checksums
+};
+
+// Whether header belongs to volume number of index, and a file of file_size
+// bytes holds exactly what it says.
+VolumeFault check_volume_header(const VolumeIndex& index, std::uint32_t number,
+                                const std::optional<Tvolume_header>& header, std::uint64_t file_size);
+
+// Making volumes and an index (the packer, and tests).
+struct VolumeIndexInput {
+  std::vector<std::int64_t> sizes;  // per entry: >= 0 a file, -1 a folder
+  std::vector<std::string> names;
+  std::string volume_name;
+  std::uint32_t block_size = default_block_size;
+  std::uint64_t volume_capacity = 0;  // a multiple of block_size
+  std::vector<std::uint64_t> block_sums;
+  std::vector<std::uint64_t> entry_sums;
+};
+
+// The index bytes with its build id, digest and own sum filled in.
+std::vector<std::uint8_t> encode_volume_index(const VolumeIndexInput& input, Tdigest& checksum);
+// The build id the index of input gets.
+std::uint64_t volume_build_id(const VolumeIndexInput& input);
+std::vector<std::uint8_t> encode_volume_header(std::uint32_t number, std::uint32_t volume_count,
+                                               std::uint64_t build_id, VolumeSpan span, std::uint64_t data_length);
+// How many volumes data_length bytes take at capacity bytes each (at least one).
+std::uint32_t volumes_needed(std::uint64_t data_length, std::uint64_t capacity);

@@ -1,0 +1,139 @@
+// mkfileset --volume-size: the files in data volumes beside the index setup.exe
+// carries, read back here as the setup reads them.
+#include <cstring>
+
+#include "payload/volume_index.h"
+#include "payload/xxh3.h"
+#include "tools/mkfileset/pack_volumes.h"
+#include "tools/tests/packer_fixture.h"
+
+namespace packer_test {
+namespace {
+
+std::string pattern(std::size_t size, char first) {
+  std::string s(size, 0);
+  for (std::size_t i = 0; i < size; ++i) s[i] = static_cast<char>(first + i % 23);
+  return s;
+}
+
+class VolumePacking : public PackerTest {
+ protected:
+  fs::path index_path() const { return tmp_.path() / "out" / "setup.idx"; }
+  fs::path volume(int n) const { return tmp_.path() / "out" / ("game-setup-" + std::to_string(n) + ".bin"); }
+  Cli pack(const std::string& size) {
+    fs::create_directories(index_path().parent_path());
+    return run({"--seed", seed_a, "--volume-size", size, "--volume-name", "game-setup", src().string(),
+                index_path().string()});
+  }
+};
+
+// A file spanning several volumes, small files sharing one, a folder: every
+// volume's header belongs to it, every block matches its sum, and the data
+// put back together is each file's bytes in entry order.
+TEST_F(VolumePacking, VolumesHoldEveryByteOnceAndMatchTheIndex) {
+  const std::string big = pattern(700 * 1024 + 3, 'a');
+  fs::create_directories(src() / "maps" / "empty");
+  write_file(src() / "maps" / "big.dat", big);
+  write_file(src() / "a.txt", "hello");
+  write_file(src() / "z.txt", "");
+  // A volume of an earlier, larger build goes.
+  fs::create_directories(index_path().parent_path());
+  write_file(volume(9), "stale");
+  write_file(volume(5), "stale");
+
+  const Cli cli = pack("256K");
+  ASSERT_EQ(cli.code, 0) << cli.err;
+  EXPECT_NE(cli.out.find("wrote 3 volumes game-setup-1.bin to -3.bin (716808 bytes of file data)"),
+            std::string::npos)
+      << cli.out;
+  EXPECT_FALSE(fs::exists(volume(5)));
+  EXPECT_FALSE(fs::exists(volume(9)));
+
+  const std::vector<std::uint8_t> bytes = read_file(index_path());
+  const auto index = VolumeIndex::open(bytes.data(), bytes.size());
+  ASSERT_TRUE(index);
+  Tdigest checksum(seed_a);
+  EXPECT_TRUE(index->verify_digest(checksum));
+  EXPECT_EQ(index->block_size(), 256u * 1024);
+  ASSERT_EQ(index->volume_count(), 3u);
+
+  std::string data;
+  for (std::uint32_t n = 1; n <= 3; ++n) {
+    const std::vector<std::uint8_t> v = read_file(volume(static_cast<int>(n)));
+    EXPECT_EQ(check_volume_header(*index, n, read_volume_header(v.data(), v.size()), v.size()), VolumeFault::none);
+    data.append(v.begin() + volume_header_size, v.end());
+  }
+  ASSERT_EQ(data.size(), index->data_length());
+  for (std::uint64_t b = 0; b < index->block_count(); ++b) {
+    const std::size_t at = b * index->block_size();
+    EXPECT_EQ(xxh3_64(data.data() + at, std::min<std::size_t>(index->block_size(), data.size() - at)),
+              index->block_sum(b))
+        << "block " << b;
+  }
+  const PayloadLayout layout = index->layout();
+  ASSERT_TRUE(layout.names_exact && layout.sizes_fill_data);
+  std::vector<std::string> names;
+  for (const PayloadEntry& e : layout.entries) {
+    names.push_back(e.name);
+    if (e.kind != EntryKind::file) continue;
+    const std::string contents = data.substr(e.offset, e.size);
+    EXPECT_EQ(xxh3_64(contents.data(), contents.size()), index->entry_sum(e.index)) << e.name;
+    if (e.name == "maps\\big.dat") {
+      EXPECT_EQ(contents, big);
+    }
+  }
+  EXPECT_EQ(names, (std::vector<std::string>{"maps", "maps\\empty", "a.txt", "maps\\big.dat", "z.txt"}));
+
+  // The same files give the same build; another file another one.
+  ASSERT_EQ(pack("256K").code, 0);
+  const std::vector<std::uint8_t> again = read_file(index_path());
+  EXPECT_EQ(again, bytes);
+  write_file(src() / "a.txt", "hellO");
+  ASSERT_EQ(pack("256K").code, 0);
+  const std::vector<std::uint8_t> other = read_file(index_path());
+  EXPECT_NE(VolumeIndex::open(other.data(), other.size())->build_id(), index->build_id());
+}
+
+TEST_F(VolumePacking, SizesAndNamesTheMakerGives) {
+  struct Case {
+    const char* text;
+    std::uint64_t bytes;
+  };
+  const Case sizes[] = {{"700M", 700ull << 20}, {"4G", 4ull << 30}, {"65536", 65536}, {"64K", 65536},
+                        {"1T", 1ull << 40},     {"", 0},            {"M", 0},         {"12MB", 0},
+                        {"-5", 0},              {"99999999999999999999", 0}};
+  for (const Case& c : sizes) EXPECT_EQ(parse_volume_size(c.text), c.bytes) << c.text;
+
+  fs::create_directories(src());
+  write_file(src() / "a.txt", "x");
+  const std::vector<std::vector<std::string>> refused = {
+      {"--volume-size", "12MB", src().string(), output().string()},
+      {"--volume-size", "1M", "--volume-name", "a\\b", src().string(), output().string()},
+      {"--volume-name", "x", src().string(), output().string()},
+      {"--volume-size", "32K", src().string(), output().string()},
+  };
+  for (const auto& args : refused) {
+    const Cli cli = run(args);
+    EXPECT_NE(cli.code, 0) << args[1];
+    EXPECT_FALSE(fs::exists(output())) << args[1];
+  }
+}
+
+// A file too large for the container goes into volumes: --check says so
+// without reading it.
+TEST_F(VolumePacking, FilesBeyondTwoGiBNeedVolumes) {
+  fs::create_directories(src());
+  std::ofstream(src() / "huge.pak").close();
+  fs::resize_file(src() / "huge.pak", (std::uintmax_t{5} << 30) + 1);
+  const Cli single = run({"--check", src().string()});
+  EXPECT_NE(single.err.find("huge.pak': larger than 2 GiB, the most a container entry can hold (volumes can: "
+                            "--volume-size)"),
+            std::string::npos)
+      << single.err;
+  const Cli volumes = run({"--volume-size", "1G", "--check", src().string()});
+  EXPECT_EQ(volumes.code, 0) << volumes.err;
+  EXPECT_NE(volumes.out.find("5368709121 bytes of file data"), std::string::npos) << volumes.out;
+}
+
+}  // namespace
+}  // namespace packer_test
