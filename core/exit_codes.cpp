@@ -34,6 +34,10 @@ const ExitCodeInfo exit_code_list[] = {
      "removed, but replaced files whose saved copies were changed since they were saved were not put back; the "
      "report names them",
      "custom"},
+    {exit_disk_full, "disk full",
+     "the drive of the installation folder, or of the folder for replaced files, has less free space than the "
+     "installation needs; the log gives both figures; nothing was written",
+     nullptr, "diskFull"},
 };
 
 const std::size_t exit_code_count = sizeof exit_code_list / sizeof exit_code_list[0];

@@ -16,6 +16,7 @@ enum ExitCode : int {
   exit_rolled_back = 5,              // the installation failed and was undone
   exit_incomplete = 6,               // failed, and what was there stays; run again
   exit_saved_files_changed = 7,      // undone, but changed saved files were not put back
+  exit_disk_full = 8,                // a drive has not the free space the installation needs
 };
 
 struct ExitCodeInfo {

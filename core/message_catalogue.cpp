@@ -171,6 +171,12 @@ const MessageTexts catalogue[] = {
      "installation folder.",
      "Der Ordner für ersetzte Dateien (-p)\r\n%1\r\nist der Installationsordner oder liegt darin. Bitte einen anderen "
      "Installationsordner wählen."},
+    // path_no_space
+    {nullptr, in_both,
+     "There is not enough free space on drive %1 for this installation: it needs %2 there, and %3 are free.\r\n"
+     "Free some space on the drive, or choose another folder.",
+     "Auf dem Laufwerk %1 ist nicht genug Platz für diese Installation frei: Sie braucht dort %2, frei sind %3.\r\n"
+     "Bitte auf dem Laufwerk Platz schaffen oder einen anderen Ordner wählen."},
     // uninstall_question (its caption is the product's title)
     {nullptr, in_both,
      "Remove %1 and everything its setup installed from this computer?\r\n\r\nYour own files, such as saved games, "

@@ -59,6 +59,7 @@ enum class Msg : std::uint16_t {
   path_both_exist,
   path_unusable,
   path_backup_inside,         // %1 the -p folder
+  path_no_space,              // %1 the drive, %2 what the installation needs there, %3 what is free
   // uninstall.exe
   uninstall_question,         // %1 the product's title
   uninstall_complete,

@@ -15,6 +15,7 @@ enum class Outcome {
   rolled_back,          // the installation failed and was undone
   incomplete,           // failed, and what was there stays
   saved_files_changed,  // undone, but changed saved files were not put back
+  disk_full,            // a drive has not the free space the installation needs
 };
 
 constexpr ExitCode exit_code_for(Outcome outcome) {
@@ -28,6 +29,7 @@ constexpr ExitCode exit_code_for(Outcome outcome) {
     case Outcome::rolled_back: return exit_rolled_back;
     case Outcome::incomplete: return exit_incomplete;
     case Outcome::saved_files_changed: return exit_saved_files_changed;
+    case Outcome::disk_full: return exit_disk_full;
   }
   return exit_incomplete;
 }

@@ -16,6 +16,9 @@ struct TestHooks {
   // Fails the record's write of a chosen line and every later one (the same
   // form as stop_at), as a full disk would.
   std::string record_full_at;
+  // Skips the free-space check, so that a run meets a full disk while it
+  // writes, as when another program fills the drive meanwhile.
+  bool no_space_check = false;
 };
 
 TestHooks test_hooks();

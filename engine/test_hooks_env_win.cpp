@@ -7,5 +7,6 @@ TestHooks test_hooks() {
   hooks.stop_at = environment_value("SETUP_TEST_STOP_AT");
   hooks.no_record = environment_value("SETUP_TEST_NO_RECORD") == "1";
   hooks.record_full_at = environment_value("SETUP_TEST_RECORD_FULL_AT");
+  hooks.no_space_check = environment_value("SETUP_TEST_NO_SPACE_CHECK") == "1";
   return hooks;
 }

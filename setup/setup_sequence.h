@@ -7,14 +7,16 @@
 //   check_payload     every byte of the payload, every entry's place
 //   choose_paths      the dialogs, or a silent run's paths and their checks
 //   find_stopped_run  a run into the folder stopped before it ended, or else
-//                     the write test, which begins this run's record
+//                     the drives' free space and the write test, which
+//                     begins this run's record
 //   undo_stopped_run  only when one was found: undo it, or leave it as it is
 //   install           the files, the failure's rollback, the saved files
 //   finish            the shortcuts, the entry, the journal file
 //   report            the success report
 //
 // The steps are spread over setup_sequence_win.cpp (the outline, the payload
-// and the paths), stopped_run_win.cpp and install_steps_win.cpp.
+// and the paths), free_space_win.cpp, stopped_run_win.cpp and
+// install_steps_win.cpp.
 
 #include <optional>
 #include <string>
@@ -30,6 +32,7 @@
 #include "engine/run_record.h"
 #include "engine/run_record_file.h"
 #include "engine/saved_files.h"
+#include "engine/space_needed.h"
 #include "engine/test_hooks.h"
 #include "engine/undo.h"
 #include "payload/digest.h"
@@ -69,7 +72,7 @@ class SetupSequence {
 
   // How the chosen folder stands once it is settled: a stopped run's record
   // found there, or this run's write test done.
-  enum class Folder { unsettled, stopped_run_found, probed, refused };
+  enum class Folder { unsettled, stopped_run_found, probed, refused, no_space };
   Folder settle_folder();
   bool look_for_stopped_run();
   Outcome refuse_stopped_run(const UndoPlan& plan);
@@ -78,6 +81,7 @@ class SetupSequence {
   Outcome check_volumes_beside();
   bool retry_volume(const VolumeProblem& problem);
   Outcome payload_failed();
+  std::optional<DriveNeed> drive_too_small();
   Outcome choose_silent_paths();
   bool backup_folder_usable();
   void log_folders();
@@ -110,6 +114,7 @@ class SetupSequence {
   PayloadLayout layout_;
   std::unique_ptr<PayloadSource> source_;
   std::optional<InstallPlan> plan_;
+  std::vector<PlannedFile> planned_files_;  // the payload's files, for the free-space check
   ProductNames names_;
   ProductRelease release_;
   std::vector<std::string> shell_folders_;

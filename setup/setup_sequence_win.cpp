@@ -185,7 +185,8 @@ Outcome SetupSequence::choose_paths() {
   SetupDialogs dialogs(
       s_, registry_, shell_.logo(), &record_,
       [this](const std::string& install_dir) { return plan_->fits_below(install_dir); },
-      [this] { return (folder_ = settle_folder()) == Folder::stopped_run_found; });
+      [this] { return (folder_ = settle_folder()) == Folder::stopped_run_found; },
+      [this] { return drive_too_small(); });
   if (!s_.skip_language_dialog && !dialogs.choose_language()) return Outcome::user_left;
   load_product_texts(s_.language_offset);
   questions_ = std::make_unique<DialogAnswers>(s_.german());

@@ -17,6 +17,7 @@
 Outcome SetupSequence::find_stopped_run() {
   if (folder_ == Folder::unsettled) folder_ = settle_folder();
   if (folder_ == Folder::refused) return Outcome::refused;
+  if (folder_ == Folder::no_space) return Outcome::disk_full;
   return Outcome::go_on;
 }
 
@@ -33,8 +34,11 @@ SetupSequence::Folder SetupSequence::settle_folder() {
   if (!s_.silent) return Folder::probed;
   // A folder beyond 255 characters would be cut, and the cut path names
   // another folder: refused, and so is one too deep for an entry of the
-  // payload or for the journal file.
-  const bool usable = plan_->fits_below(s_.install_dir) && paths_usable(s_, registry_, &record_);
+  // payload or for the journal file. A drive too small is found before the
+  // write test writes anything.
+  const bool names_fit = plan_->fits_below(s_.install_dir) && install_paths_fit(s_, s_.product_folder);
+  if (names_fit && drive_too_small()) return Folder::no_space;
+  const bool usable = names_fit && paths_usable(s_, registry_, &record_);
   shell_.log().line(usable ? "check folders and write test: usable" : "check folders and write test: refused");
   return usable ? Folder::probed : Folder::refused;
 }

@@ -10,6 +10,7 @@
 // "no" into its own message:
 //
 //   install_paths_fit        M6 (names that cannot be used at all)
+//   (the drives' free space, engine/space_needed.h: a message of its own)
 //   has_pending_rename       installation folder: M2; start-menu folders: M3
 //   existing_installation    start-menu folder only: M4; both: M5
 //   install_dir_usable       M6 (the write probe)

@@ -7,8 +7,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
+#include "engine/space_needed.h"
 #include "ui/gui_resources.h"
 #include "ui/gui_tables.h"
 #include "ui/option_model.h"
@@ -25,12 +27,15 @@ class SetupDialogs {
   // record there to undo (or to refuse): then the folder is taken without
   // the write probe, since the run only deals with that record.
   using FindStoppedRun = std::function<bool()>;
+  // The drive that has not the free space the installation needs, if any;
+  // asked after the folders are named, before anything is written.
+  using FindShortDrive = std::function<std::optional<DriveNeed>()>;
 
   // Loads the tables for the settings' administrator level and the colours.
   // The logo is borrowed, and so is the run's record, which the write probe
   // begins; the run sequence owns both.
   SetupDialogs(InstallerSettings& settings, const ShellRegistry& registry, HBITMAP logo, RunRecordSink* record,
-               FitsPayload fits_payload, FindStoppedRun find_stopped_run);
+               FitsPayload fits_payload, FindStoppedRun find_stopped_run, FindShortDrive find_short_drive);
   SetupDialogs(const SetupDialogs&) = delete;
   SetupDialogs& operator=(const SetupDialogs&) = delete;
 
@@ -52,6 +57,7 @@ class SetupDialogs {
   HBITMAP logo_;
   FitsPayload fits_payload_;
   FindStoppedRun find_stopped_run_;
+  FindShortDrive find_short_drive_;
   GuiTables tables_;
   DialogColours colours_;
   OptionModel model_;

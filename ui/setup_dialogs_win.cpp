@@ -6,6 +6,7 @@
 #include "core/paths.h"
 #include "core/settings.h"
 #include "core/protected_folders.h"
+#include "core/size_text.h"
 #include "system/default_paths.h"
 #include "system/path_checks.h"
 #include "system/shell_registry.h"
@@ -280,6 +281,11 @@ class DialogRun : public ControlView {
       return false;
     }
     if (d_.find_stopped_run_ && d_.find_stopped_run_()) return true;
+    if (const std::optional<DriveNeed> drive = d_.find_short_drive_ ? d_.find_short_drive_() : std::nullopt) {
+      const auto [needed, free] = size_texts_apart(drive->needed, drive->free.value_or(0), s.german());
+      ask(Msg::path_no_space, MB_OK | MB_ICONERROR, {drive->volume, needed, free});
+      return false;
+    }
     if (has_pending_rename(d_.registry_, s.install_dir)) {
       ask(Msg::path_install_pending, MB_OK | MB_ICONERROR);
       return false;
@@ -315,13 +321,15 @@ class DialogRun : public ControlView {
 };
 
 SetupDialogs::SetupDialogs(InstallerSettings& settings, const ShellRegistry& registry, HBITMAP logo,
-                           RunRecordSink* record, FitsPayload fits_payload, FindStoppedRun find_stopped_run)
+                           RunRecordSink* record, FitsPayload fits_payload, FindStoppedRun find_stopped_run,
+                           FindShortDrive find_short_drive)
     : settings_(settings),
       registry_(registry),
       record_(record),
       logo_(logo),
       fits_payload_(std::move(fits_payload)),
       find_stopped_run_(std::move(find_stopped_run)),
+      find_short_drive_(std::move(find_short_drive)),
       tables_(load_gui_tables(settings.admin_level)),
       colours_(load_colours()),
       model_(tables_, settings.admin_level) {}

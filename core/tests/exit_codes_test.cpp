@@ -27,7 +27,7 @@ TEST(ExitCodes, TheListHoldsEveryCodeOnceWithItsTexts) {
 TEST(ExitCodes, EachOutcomeEndsInAListedCodeOfItsOwn) {
   const Outcome endings[] = {Outcome::done,        Outcome::no_special_folders, Outcome::input_damaged,
                              Outcome::user_left,   Outcome::refused,            Outcome::rolled_back,
-                             Outcome::incomplete,  Outcome::saved_files_changed};
+                             Outcome::incomplete,  Outcome::saved_files_changed, Outcome::disk_full};
   std::set<int> codes;
   for (const Outcome o : endings) {
     const int code = exit_code_for(o);

@@ -1,7 +1,9 @@
 #!/bin/sh
 # Test fixture: a 1 MiB tmpfs as Wine drive Q: (or the letter given), so the
-# extraction can meet a full disk, and a read-only drive R:. Mounting needs root; without it the drive
-# is left out and the tests that need it skip.
+# extraction can meet a full disk, a read-only drive R:, and a 512 KiB tmpfs
+# as drive S:, smaller than the sample product, for the free-space check.
+# Mounting needs root; without it the drive is left out and the tests that
+# need it skip.
 # usage: full_disk_drive.sh setup|cleanup PREFIX HOME MOUNT_DIR LETTER ARCH
 set -u
 [ $# -eq 6 ] || { echo "usage: $0 setup|cleanup PREFIX HOME MOUNT_DIR LETTER i686|x86_64" >&2; exit 2; }
@@ -13,13 +15,16 @@ link="$WINEPREFIX/dosdevices/$letter:"
 # Beside it, drive R: is read-only (a read-only bind mount) with one folder,
 # "existing", for the checks that must refuse an unwritable folder.
 ro_dir="$dir-ro" ro_source="$dir-ro-source" ro_link="$WINEPREFIX/dosdevices/r:"
+small_dir="$dir-small" small_link="$WINEPREFIX/dosdevices/s:"
 
 release() {
-  rm -f "$link" "$ro_link"
+  rm -f "$link" "$ro_link" "$small_link"
   if mountpoint -q "$dir"; then umount "$dir" || return 1; fi
   if mountpoint -q "$ro_dir"; then umount "$ro_dir" || return 1; fi
+  if mountpoint -q "$small_dir"; then umount "$small_dir" || return 1; fi
   [ ! -d "$dir" ] || rmdir "$dir"
   [ ! -d "$ro_dir" ] || rmdir "$ro_dir"
+  [ ! -d "$small_dir" ] || rmdir "$small_dir"
   rm -rf "$ro_source"
 }
 
@@ -47,6 +52,9 @@ case "$action" in
     fi
     ln -sfn "$dir" "$link" || exit 1
     echo "drive $letter: is a 1 MiB tmpfs at $dir"
+    mkdir -p "$small_dir" && mount -t tmpfs -o size=512k tmpfs "$small_dir" || exit 1
+    ln -sfn "$small_dir" "$small_link" || exit 1
+    echo "drive s: is a 512 KiB tmpfs at $small_dir"
     if read_only_drive; then
       echo "drive r: is read-only at $ro_dir"
     else

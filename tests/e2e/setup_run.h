@@ -42,6 +42,13 @@ class ScopedStop : public ScopedEnv {
 };
 constexpr DWORD exit_stopped = 99;
 
+// The test hook that skips the free-space check while it lives, so that a
+// run into the small drive meets the full disk while it writes.
+class ScopedNoSpaceCheck : public ScopedEnv {
+ public:
+  ScopedNoSpaceCheck() : ScopedEnv("SETUP_TEST_NO_SPACE_CHECK", "1") {}
+};
+
 // The sample's dialogs.
 constexpr const char* language_dialog_caption = "Quasarine II - Installation - Select Language";
 constexpr const char* path_dialog_caption = "Quasarine II - Installation - Path Selection";

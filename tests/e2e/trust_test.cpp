@@ -302,6 +302,7 @@ namespace {
 // is registered that would start a broken uninstaller.
 TEST(FullDiskTrust, AFailedInstallationRegistersNoEntryForABrokenUninstaller) {
   if (!folder_exists("Q:\\")) GTEST_SKIP() << "drive Q: is not set up (the fixture needs root)";
+  const ScopedNoSpaceCheck while_writing;
   TempDir logs;
   const std::string log = logs / "run.log";
   const std::string installed = std::string("Q:\\") + product_folder;

@@ -198,6 +198,7 @@ TEST_F(FailingOverEarlier, BackupFolderInTheSystemFoldersIsRefusedBeforeAnything
 // 1 MiB drive Q: of the engine tests' fixture.
 TEST(FullDiskRollback, PutsTheEarlierInstallationBack) {
   if (!folder_exists("Q:\\")) GTEST_SKIP() << "drive Q: is not set up (the fixture needs root)";
+  const ScopedNoSpaceCheck while_writing;
   const std::string installed = std::string("Q:\\") + product_folder;
   remove_tree(installed);
   ASSERT_TRUE(CreateDirectoryA(installed.c_str(), nullptr));

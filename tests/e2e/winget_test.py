@@ -114,6 +114,8 @@ def check_manifests(folder, exe, architecture, ini, entrykey, seed):
           [r["ReturnResponse"] for r in returned if r["InstallerReturnCode"] == 3], ["cancelledByUser"])
     check(f"{architecture}: exit code 4 is an unusable folder",
           [r["ReturnResponse"] for r in returned if r["InstallerReturnCode"] == 4], ["invalidParameter"])
+    check(f"{architecture}: exit code 8 is a drive without the space needed",
+          [r["ReturnResponse"] for r in returned if r["InstallerReturnCode"] == 8], ["diskFull"])
 
     check(f"{architecture}: one installer", len(installer["Installers"]), 1)
     item = installer["Installers"][0]
