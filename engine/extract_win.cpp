@@ -175,6 +175,7 @@ class Extraction {
       }
       taken += piece.size;
       if (!sink.write_block(piece.data, piece.size)) return false;
+      if (run_.progress && taken < entry.size) run_.progress->advanced(entry.offset + taken);
     }
     return true;
   }

@@ -21,6 +21,7 @@ class ProgressWindow : public ProgressSink {
   ProgressWindow& operator=(const ProgressWindow&) = delete;
 
   void file_started(const std::string& name, std::uint64_t bytes_before, std::uint64_t bytes_total) override;
+  void advanced(std::uint64_t bytes_done) override;
 
  private:
   static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wparam, LPARAM lparam);

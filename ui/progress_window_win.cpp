@@ -47,6 +47,11 @@ void ProgressWindow::file_started(const std::string& name, std::uint64_t bytes_b
   }
 }
 
+void ProgressWindow::advanced(std::uint64_t bytes_done) {
+  done_ = bytes_done;
+  if (GetTickCount() - last_draw_ >= redraw_interval_ms) redraw();
+}
+
 // Paints now and answers what the system asked of the window meanwhile (the
 // installation runs on the window's thread).
 void ProgressWindow::redraw() {

@@ -20,6 +20,7 @@ import subprocess
 import sys
 import tempfile
 import time
+import zipfile
 
 import pefile
 import yaml
@@ -176,6 +177,34 @@ def install_as_winget_does(exe, installer, work):
         os.remove(unix_path(log))
 
 
+def check_volume_package(sample, seed, work, env):
+    """With data volumes, winget gets one zip of the setup and its volumes."""
+    exe = os.path.join(work, "volumes", "quasarine-setup.exe")
+    folder = os.path.join(work, "manifests-volumes")
+    done = build_setup(sample, exe, "--seed", seed, "--volume-size", "256K", "--winget", folder,
+                       "--winget-id", IDENTIFIER, "--winget-url", URL, env=env)
+    if done.returncode != 0:
+        failures.append(f"build-setup --volume-size --winget failed:\n{done.stdout}{done.stderr}")
+        return
+    volumes = sorted(n for n in os.listdir(os.path.dirname(exe)) if n.endswith(".bin"))
+    check("volumes: beside the setup", len(volumes) >= 3, True)
+    package = os.path.join(folder, "quasarine-setup.zip")
+    with zipfile.ZipFile(package) as z:
+        check("volumes: the zip holds the setup and every volume", sorted(z.namelist()),
+              sorted(["quasarine-setup.exe"] + volumes))
+        for name in z.namelist():
+            with open(os.path.join(os.path.dirname(exe), name), "rb") as f:
+                check(f"volumes: {name} in the zip as built", z.read(name) == f.read(), True)
+    installer = yaml.safe_load(open(os.path.join(folder, f"{IDENTIFIER}.installer.yaml"), encoding="utf-8"))
+    check("volumes: InstallerType", installer["InstallerType"], "zip")
+    check("volumes: NestedInstallerType", installer["NestedInstallerType"], "exe")
+    check("volumes: NestedInstallerFiles", installer["NestedInstallerFiles"],
+          [{"RelativeFilePath": "quasarine-setup.exe"}])
+    with open(package, "rb") as f:
+        digest = hashlib.sha256(f.read()).hexdigest().upper()
+    check("volumes: InstallerSha256 of the zip", installer["Installers"][0]["InstallerSha256"], digest)
+
+
 def main():
     build_root, sample, seed = sys.argv[1:4]
     env = dict(os.environ, SETUP_BUILD_DIR=build_root)
@@ -209,6 +238,7 @@ def main():
                    "FileVersion": release["product_version"], "ProductName": english["product_title"],
                    "ProductVersion": release["product_version"]})
         check("both builds were checked", len(resources), 2)
+        check_volume_package(sample, seed, work, env)
         if not installed_once:
             print("winget: no Wine prefix here: the install through the switches was not tried")
 

@@ -11,6 +11,7 @@
 #include "payload/fileset.h"
 #include "payload/fileset_format.h"
 #include "payload/fileset_sums.h"
+#include "payload/volume_format.h"
 #include "tools/common/cp1252.h"
 #include "tools/mkfileset/pe_resource.h"
 
@@ -18,8 +19,10 @@ namespace {
 
 constexpr char hex_digits[] = "0123456789ABCDEF";
 
-// A name as UTF-8, with control characters shown as \xNN: a container that
-// is damaged or made by someone else must not drive the terminal.
+}  // namespace
+
+// A container that is damaged or made by someone else must not drive the
+// terminal.
 std::string printable_name(const std::string& cp1252) {
   std::string shown;
   for (const char c : cp1252) {
@@ -34,6 +37,8 @@ std::string printable_name(const std::string& cp1252) {
   }
   return shown;
 }
+
+namespace {
 
 // Whether the first bytes could be a container's header at all: lengths that
 // are not negative and add up to no more than a container can hold. A cut or
@@ -157,6 +162,16 @@ ListResult list_payload(const std::string& path, const std::vector<std::uint8_t>
       out << "damaged: the program's headers or resource table point outside its " << file.size() << " bytes\n";
       return ListResult::damaged;
     case PeResourceStatus::not_found:
+    {
+      const PeResource index =
+          find_pe_resource(file.data(), file.size(), volume_index_resource_type, volume_index_resource_name);
+      if (index.status == PeResourceStatus::found) {
+        out << "setup program: the payload lies in data volumes; the index is its resource "
+            << volume_index_resource_name << " (" << index.size << " bytes)\n";
+        return list_volumes(file.data() + index.offset, index.size, std::filesystem::path(path).parent_path(),
+                            checksum, out);
+      }
+    }
       err << "mkfileset: '" << path << "': not a container: a program without the resource "
           << fileset_resource_name << " of type " << fileset_resource_type << '\n';
       return ListResult::not_container;

@@ -1,9 +1,11 @@
 // mkfileset --volume-size: the files in data volumes beside the index setup.exe
 // carries, read back here as the setup reads them.
 #include <cstring>
+#include <sstream>
 
 #include "payload/volume_index.h"
 #include "payload/xxh3.h"
+#include "tools/mkfileset/listing.h"
 #include "tools/mkfileset/pack_volumes.h"
 #include "tools/tests/packer_fixture.h"
 
@@ -83,6 +85,24 @@ TEST_F(VolumePacking, VolumesHoldEveryByteOnceAndMatchTheIndex) {
     }
   }
   EXPECT_EQ(names, (std::vector<std::string>{"maps", "maps\\empty", "a.txt", "maps\\big.dat", "z.txt"}));
+
+  // --list checks every volume as setup.exe would.
+  std::ostringstream listed;
+  Tdigest list_checksum(seed_a);
+  EXPECT_EQ(list_volumes(bytes.data(), bytes.size(), index_path().parent_path(), list_checksum, listed),
+            ListResult::matches)
+      << listed.str();
+  std::vector<std::uint8_t> second = read_file(volume(2));
+  second[volume_header_size + 1000] ^= 1;
+  write_file(volume(2), std::string(second.begin(), second.end()));
+  fs::remove(volume(3));
+  std::ostringstream damaged;
+  EXPECT_EQ(list_volumes(bytes.data(), bytes.size(), index_path().parent_path(), list_checksum, damaged),
+            ListResult::wrong_sums);
+  EXPECT_NE(damaged.str().find("volume game-setup-1.bin: matches\nvolume game-setup-2.bin: damaged\n"
+                               "volume game-setup-3.bin: missing\n"),
+            std::string::npos)
+      << damaged.str();
 
   // The same files give the same build; another file another one.
   ASSERT_EQ(pack("256K").code, 0);
