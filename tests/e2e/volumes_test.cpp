@@ -151,7 +151,10 @@ TEST_F(Volumes, AKilledInstallationIsUndoneByTheNextRun) {
       const SetupRun undone = silent(copy, {"-B"});
       EXPECT_TRUE(undone.exit_code == DWORD(exit_rolled_back) || undone.exit_code == DWORD(exit_success))
           << undone.exit_code << log();
-      installed_whole = undone.exit_code == DWORD(exit_success);
+      // A run killed after its journal was written had installed whole: the
+      // next one finds nothing to undo, and its own files are in the way.
+      installed_whole = undone.exit_code == DWORD(exit_success) ||
+                        GetFileAttributesA((installed() + "\\uninst\\log_inst.dat").c_str()) != INVALID_FILE_ATTRIBUTES;
     }
     if (installed_whole) {
       const SetupRun removed = run_command(driver::quote_arg(installed() + "\\uninst\\uninstall.exe") + " -G -Q");
@@ -180,6 +183,32 @@ TEST_F(Volumes, AMissingVolumeIsNamedAndRetryLooksAgain) {
     EXPECT_NE(box.button(IDCANCEL), nullptr);
   }
   EXPECT_EQ(GetFileAttributesA(installed().c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+}  // namespace
+
+namespace {
+
+// Damage found while installing: the message names the volume, Retry reads
+// the block again, Cancel rolls back what was written.
+TEST_F(Volumes, DamageFoundWhileInstallingIsNamedAndRolledBack) {
+  const VolumeCopy copy;
+  ASSERT_TRUE(change_file(copy.volume(3), [](std::string& b) { b[b.size() / 2] ^= 0x20; }));
+  const TreeSnapshot before = snapshot(target_.path());
+  const std::string keys = uninstall_keys();
+  const SetupRun r =
+      run_setup(copy.setup(), {"-L0", "-M", "-R"}, 60000, {IDRETRY, IDCANCEL}, install_into(target_.path()));
+  EXPECT_EQ(r.exit_code, DWORD(exit_input_damaged)) << r.log;
+  int asked = 0;
+  for (const driver::Dialog& box : r.boxes) {
+    if (box.caption != "Data volume") continue;
+    ++asked;
+    EXPECT_NE(box.message.find(copy.volume(3) + "\r\nIt is damaged"), std::string::npos) << box.message;
+  }
+  EXPECT_EQ(asked, 2) << r.log;
+  EXPECT_EQ(tree_differences(before, snapshot(target_.path())), "");
+  EXPECT_TRUE(unfinished_records(target_.path()).empty());
+  EXPECT_EQ(uninstall_keys(), keys);
 }
 
 }  // namespace
