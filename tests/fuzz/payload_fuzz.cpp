@@ -5,14 +5,20 @@
 //
 // Beyond "no crash, no read outside the input" (AddressSanitizer), it checks
 // that a container the reader accepts gets checksums that it then passes.
+// The same bytes also go through the streaming check setup.exe runs, and
+// through the reader of a volume index.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <vector>
 
 #include "engine/install_plan.h"
+#include "payload/digest.h"
 #include "payload/fileset.h"
 #include "payload/fileset_sums.h"
+#include "payload/payload_check.h"
+#include "payload/volume_index.h"
 
 namespace {
 
@@ -35,9 +41,24 @@ void walk_and_plan(const FilesetView& view) {
   }
 }
 
+// An index it accepts gives a layout to plan and volumes to place.
+void read_as_index(const std::uint8_t* data, std::size_t size) {
+  const auto index = VolumeIndex::open(data, size);
+  if (!index) return;
+  const PayloadLayout layout = index->layout();
+  if (layout.names_exact && layout.sizes_fill_data) InstallPlan plan(layout);
+  for (std::uint32_t n = 1; n <= index->volume_count() && n <= 1000; ++n) {
+    const VolumeSpan span = index->volume(n);
+    if (span.offset + span.size > index->data_length()) std::abort();
+  }
+  for (std::uint64_t b = 0; b < index->block_count(); ++b) index->block_sum(b);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static Tdigest checksum(code_seed);
+  read_as_index(data, size);
   const auto whole = FilesetView::open(data, size);
   if (!whole) {
     FilesetSums::open(data, size);
@@ -48,7 +69,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!view) std::abort();  // the same header fits the shorter span
   walk_and_plan(*view);
 
-  if (const auto sums = FilesetSums::open(data + length, size - length)) check_fileset_sums(*view, *sums);
+  const std::optional<FilesetSums> given = FilesetSums::open(data + length, size - length);
+  const SumsCheck given_result = given ? check_fileset_sums(*view, *given).result : SumsCheck::other_container;
+  // The streaming check agrees with the one over bytes held in memory.
+  const PayloadCheck streamed = check_payload(data, length, data + length, size - length, checksum);
+  if (streamed.fault == PayloadFault::none && given_result != SumsCheck::ok) std::abort();
 
   // Checksums made of an accepted container pass the check, unless its files
   // leave data bytes that no checksum covers.
