@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
+#include "core/own_program.h"
 #include "core/win_handle.h"
+#include "payload/file_region_win.h"
 
 namespace {
 
@@ -42,41 +44,6 @@ std::optional<std::uint64_t> file_offset(const ResourceBytes& r) {
   return std::nullopt;
 }
 
-// A resource read from the program's file by handle.
-class ProgramFileBytes final : public ByteSource {
- public:
-  ProgramFileBytes(WinHandle file, std::uint64_t offset, std::uint64_t size)
-      : file_(std::move(file)), offset_(offset), size_(size) {}
-  std::uint64_t size() const override { return size_; }
-  bool read(std::uint64_t offset, std::uint8_t* into, std::size_t n) override {
-    if (offset > size_ || n > size_ - offset) return false;
-    std::uint64_t at = offset_ + offset;
-    while (n > 0) {
-      OVERLAPPED where{};
-      where.Offset = static_cast<DWORD>(at);
-      where.OffsetHigh = static_cast<DWORD>(at >> 32);
-      DWORD got = 0;
-      const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(n, 64u << 20));
-      if (!ReadFile(file_.get(), into, ask, &got, &where) || got == 0) return false;
-      into += got;
-      at += got;
-      n -= got;
-    }
-    return true;
-  }
-
- private:
-  WinHandle file_;
-  std::uint64_t offset_;
-  std::uint64_t size_;
-};
-
-std::string program_path() {
-  char path[MAX_PATH + 1];
-  const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-  return n == 0 || n >= sizeof path ? std::string() : std::string(path, n);
-}
-
 std::unique_ptr<ByteSource> open_in_program_file(const ResourceBytes& r, const std::string& program) {
   const std::optional<std::uint64_t> offset = file_offset(r);
   if (!offset || program.empty()) return nullptr;
@@ -85,7 +52,7 @@ std::unique_ptr<ByteSource> open_in_program_file(const ResourceBytes& r, const s
   LARGE_INTEGER size{};
   if (!file || !GetFileSizeEx(file.get(), &size) || *offset + r.size > static_cast<std::uint64_t>(size.QuadPart))
     return nullptr;
-  return std::make_unique<ProgramFileBytes>(std::move(file), *offset, r.size);
+  return std::make_unique<FileRegion>(std::move(file), *offset, r.size);
 }
 
 }  // namespace
@@ -94,7 +61,7 @@ LoadedContainer load_payload(Tdigest& checksum) {
   const ResourceBytes container = find_resource(fileset_resource_name, fileset_resource_type);
   const ResourceBytes sums = find_resource(fileset_sums_resource_name, fileset_sums_resource_type);
   LoadedContainer loaded;
-  loaded.program = program_path();
+  loaded.program = own_program_path();
   if (container.data) loaded.bytes = open_in_program_file(container, loaded.program);
   loaded.check = check_container(loaded.bytes.get(), sums.data, sums.size, checksum);
   return loaded;

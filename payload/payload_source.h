@@ -68,9 +68,6 @@ class ContainerSource final : public PayloadSource {
 // Asked when a volume cannot be used: true to look again.
 using RetryVolume = std::function<bool(const VolumeProblem&)>;
 
-// The folder setup.exe was started from (ends with "\").
-std::string program_folder();
-
 // Whether every volume of index lies in folder (ends with "\") and its header
 // and size belong to this index; each problem is offered to retry, which may
 // look again. The first problem it did not retry, or none.

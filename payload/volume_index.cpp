@@ -34,6 +34,16 @@ bool plain_file_name(const std::string& name) {
   return name.back() != '.' && name.back() != ' ';
 }
 
+// The keyed digest of an index whose body (after the header) ends at
+// body_end. Its blocks overlap and leave out much of a long region, so the
+// body goes in through its SHA-256, which covers every byte.
+void digest_index(Tdigest& checksum, const std::uint8_t* bytes, std::size_t body_end) {
+  const Sha256Digest body = sha256(bytes + volume_index_header_size, body_end - volume_index_header_size);
+  checksum.reset_digest();
+  checksum.absorb_region(bytes, volume_index_digest_offset, fileset_tag_index_header);
+  checksum.absorb_region(body.data(), static_cast<std::int32_t>(body.size()), fileset_tag_index_body);
+}
+
 std::uint64_t blocks_for(std::uint64_t data_length, std::uint32_t block_size) {
   return data_length / block_size + (data_length % block_size ? 1 : 0);
 }
@@ -75,12 +85,10 @@ std::optional<VolumeIndex> VolumeIndex::open(const std::uint8_t* bytes, std::siz
   const std::uint8_t name_length = bytes[at - 1];
   if (!take(name_length)) return std::nullopt;
   index.volume_name_.assign(reinterpret_cast<const char*>(bytes + at - name_length), name_length);
-  index.block_sums_at_ = static_cast<std::size_t>(at);
-  if (blocks > size / 8 || !take(8 * blocks)) return std::nullopt;
+  index.block_digests_at_ = static_cast<std::size_t>(at);
+  if (blocks > size / sizeof(Sha256Digest) || !take(sizeof(Sha256Digest) * blocks)) return std::nullopt;
   index.entry_sums_at_ = static_cast<std::size_t>(at);
   if (!take(8 * count) || !take(8) || at != size) return std::nullopt;
-  // The digest takes each region's length as a signed 32-bit value.
-  if (size > std::uint64_t(std::numeric_limits<std::int32_t>::max())) return std::nullopt;
   if (xxh3_64(bytes, size - 8) != read_u64(bytes + size - 8)) return std::nullopt;
   if (!plain_file_name(index.volume_name_)) return std::nullopt;
   return index;
@@ -96,8 +104,10 @@ std::uint64_t VolumeIndex::entry_sum(std::int32_t index) const {
   return read_u64(bytes_ + entry_sums_at_ + 8 * static_cast<std::size_t>(index));
 }
 
-std::uint64_t VolumeIndex::block_sum(std::uint64_t block) const {
-  return read_u64(bytes_ + block_sums_at_ + 8 * static_cast<std::size_t>(block));
+Sha256Digest VolumeIndex::block_digest(std::uint64_t block) const {
+  Sha256Digest d;
+  std::memcpy(d.data(), bytes_ + block_digests_at_ + d.size() * static_cast<std::size_t>(block), d.size());
+  return d;
 }
 
 VolumeSpan VolumeIndex::volume(std::uint32_t number) const {
@@ -126,11 +136,8 @@ PayloadLayout VolumeIndex::layout() const {
 }
 
 bool VolumeIndex::verify_digest(Tdigest& checksum) const {
-  checksum.reset_digest();
-  checksum.absorb_region(bytes_, volume_index_digest_offset, fileset_tag_index_header);
-  checksum.absorb_region(bytes_ + volume_index_header_size,
-                         static_cast<std::int32_t>(size_ - volume_index_header_size - 8), fileset_tag_index_body);
-  return checksum.digest() == header_.digest;
+  digest_index(checksum, bytes_, size_ - 8);
+  return checksum.matches(header_.digest);
 }
 
 std::optional<Tvolume_header> read_volume_header(const std::uint8_t* bytes, std::size_t size) {
@@ -181,7 +188,7 @@ std::vector<std::uint8_t> index_bytes(const VolumeIndexInput& in, std::size_t* i
   }
   out.push_back(static_cast<std::uint8_t>(in.volume_name.size()));
   out.insert(out.end(), in.volume_name.begin(), in.volume_name.end());
-  for (const std::uint64_t s : in.block_sums) append_u64(out, s);
+  for (const Sha256Digest& d : in.block_digests) out.insert(out.end(), d.begin(), d.end());
   *id_end = out.size();
   for (const std::uint64_t s : in.entry_sums) append_u64(out, s);
   return out;
@@ -189,21 +196,12 @@ std::vector<std::uint8_t> index_bytes(const VolumeIndexInput& in, std::size_t* i
 
 }  // namespace
 
-std::uint64_t volume_build_id(const VolumeIndexInput& input) {
-  std::size_t id_end = 0;
-  const std::vector<std::uint8_t> bytes = index_bytes(input, &id_end);
-  return xxh3_64(bytes.data() + volume_index_header_size, id_end - volume_index_header_size);
-}
-
 std::vector<std::uint8_t> encode_volume_index(const VolumeIndexInput& input, Tdigest& checksum) {
   std::size_t id_end = 0;
   std::vector<std::uint8_t> out = index_bytes(input, &id_end);
   const std::uint64_t id = xxh3_64(out.data() + volume_index_header_size, id_end - volume_index_header_size);
   std::memcpy(out.data() + 40, &id, sizeof id);
-  checksum.reset_digest();
-  checksum.absorb_region(out.data(), volume_index_digest_offset, fileset_tag_index_header);
-  checksum.absorb_region(out.data() + volume_index_header_size,
-                         static_cast<std::int32_t>(out.size() - volume_index_header_size), fileset_tag_index_body);
+  digest_index(checksum, out.data(), out.size());
   std::memcpy(out.data() + volume_index_digest_offset, checksum.digest().data(), checksum.digest().size());
   append_u64(out, xxh3_64(out.data(), out.size()));
   return out;

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "core/sha256.h"
 #include "payload/digest.h"
 #include "payload/payload_layout.h"
 #include "payload/volume_format.h"
@@ -37,7 +38,8 @@ class VolumeIndex {
 
   std::int64_t entry_size(std::int32_t index) const;  // 0 <= index < count
   std::uint64_t entry_sum(std::int32_t index) const;
-  std::uint64_t block_sum(std::uint64_t block) const;  // block < block_count
+  // The SHA-256 of a block of the file data; block < block_count.
+  Sha256Digest block_digest(std::uint64_t block) const;
   // Where volume number (1 to volume_count) holds its data.
   VolumeSpan volume(std::uint32_t number) const;
   // The file name of volume number: "<volume name>-<number>.bin".
@@ -58,7 +60,7 @@ class VolumeIndex {
   std::size_t size_;
   Tvolume_index_header header_;
   std::string volume_name_;
-  std::size_t names_at_ = 0, block_sums_at_ = 0, entry_sums_at_ = 0;
+  std::size_t names_at_ = 0, block_digests_at_ = 0, entry_sums_at_ = 0;
 };
 
 // A volume's header, read from its first 64 bytes: nothing unless the magic,
@@ -86,14 +88,12 @@ struct VolumeIndexInput {
   std::string volume_name;
   std::uint32_t block_size = default_block_size;
   std::uint64_t volume_capacity = 0;  // a multiple of block_size
-  std::vector<std::uint64_t> block_sums;
+  std::vector<Sha256Digest> block_digests;
   std::vector<std::uint64_t> entry_sums;
 };
 
 // The index bytes with its build id, digest and own sum filled in.
 std::vector<std::uint8_t> encode_volume_index(const VolumeIndexInput& input, Tdigest& checksum);
-// The build id the index of input gets.
-std::uint64_t volume_build_id(const VolumeIndexInput& input);
 std::vector<std::uint8_t> encode_volume_header(std::uint32_t number, std::uint32_t volume_count,
                                                std::uint64_t build_id, VolumeSpan span, std::uint64_t data_length);
 // How many volumes data_length bytes take at capacity bytes each (at least one).

@@ -2,21 +2,26 @@
 
 #include <algorithm>
 #include <memory>
-#include <new>
 
+#include "core/sha256.h"
 #include "core/win_handle.h"
+#include "payload/block_pipeline_win.h"
+#include "payload/file_region_win.h"
 #include "payload/payload_source.h"
-#include "payload/xxh3.h"
 
 namespace {
+
+// Blocks read ahead of the writer. One worker keeps pace with the disk: it
+// hashes at several times the speed the files are written.
+constexpr unsigned reading_workers = 1;
+constexpr unsigned blocks_ahead = 3;
 
 struct OpenedVolume {
   WinHandle file;
   VolumeProblem problem;
 };
 
-// Opens volume number of index in folder and checks its header and size;
-// the handle is left just after the header.
+// Opens volume number of index in folder and checks its header and size.
 OpenedVolume open_volume(const VolumeIndex& index, const std::string& folder, std::uint32_t number) {
   OpenedVolume v;
   v.problem.number = number;
@@ -40,16 +45,45 @@ OpenedVolume open_volume(const VolumeIndex& index, const std::string& folder, st
   return v;
 }
 
-bool read_exactly(HANDLE file, std::uint8_t* into, std::size_t size) {
-  while (size > 0) {
-    const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(size, 64u << 20));
-    DWORD got = 0;
-    if (!ReadFile(file, into, ask, &got, nullptr) || got == 0) return false;
-    into += got;
-    size -= got;
+// One worker's view of the volumes: each opened, and its header checked, when
+// its first block is read.
+class VolumeReader {
+ public:
+  VolumeReader(const VolumeIndex& index, const std::string& folder) : index_(index), folder_(folder) {}
+
+  // Reads block number of the file data into into and checks it against its
+  // digest in the index.
+  MadeBlock read(std::uint64_t block, std::uint8_t* into) {
+    MadeBlock made;
+    const std::uint64_t start = block * index_.block_size();
+    made.size = static_cast<std::size_t>(std::min<std::uint64_t>(index_.block_size(), index_.data_length() - start));
+    const auto number = static_cast<std::uint32_t>(start / index_.volume(1).size + 1);
+    if (!data_ || number != number_) {
+      data_.reset();
+      OpenedVolume opened = open_volume(index_, folder_, number);
+      if (!opened.problem.ok()) {
+        made.problem = opened.problem;
+        return made;
+      }
+      number_ = number;
+      path_ = opened.problem.path;
+      data_ = std::make_unique<FileRegion>(std::move(opened.file), volume_header_size, index_.volume(number).size);
+    }
+    if (!data_->read(start - index_.volume(number).offset, into, made.size)) {
+      made.problem = {VolumeFault::truncated, number, path_};
+    } else if (sha256(into, made.size) != index_.block_digest(block)) {
+      made.problem = {VolumeFault::damaged, number, path_};
+    }
+    return made;
   }
-  return true;
-}
+
+ private:
+  const VolumeIndex& index_;
+  const std::string folder_;
+  std::unique_ptr<FileRegion> data_;
+  std::uint32_t number_ = 0;
+  std::string path_;
+};
 
 class VolumeSource final : public PayloadSource {
  public:
@@ -58,9 +92,9 @@ class VolumeSource final : public PayloadSource {
 
   ByteRange take(std::uint64_t max) override {
     if (!problem_.ok() || max == 0) return {};
-    if (used_ == filled_ && !next_block()) return {};
-    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(max, filled_ - used_));
-    const ByteRange range{block_.get() + used_, n};
+    if (used_ == block_.size && !next_block()) return {};
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(max, block_.size - used_));
+    const ByteRange range{block_.data + used_, n};
     used_ += n;
     return range;
   }
@@ -69,44 +103,38 @@ class VolumeSource final : public PayloadSource {
   VolumeProblem problem() const override { return problem_; }
 
  private:
-  // Reads and checks the next block, with the user's retries.
+  // The next block, read and checked ahead; a problem is offered to the
+  // user's retry, which reads that block again from a fresh start.
   bool next_block() {
-    if (block_number_ >= index_.block_count()) return fail({VolumeFault::truncated, volume_, ""});
-    if (!block_) {
-      block_.reset(new (std::nothrow) std::uint8_t[index_.block_size()]);
-      if (!block_) return fail({VolumeFault::damaged, 0, "out of memory"});
-    }
+    if (block_number_ >= index_.block_count()) return fail({VolumeFault::truncated, 0, ""});
     for (;;) {
-      const VolumeProblem p = read_block();
-      if (p.ok()) break;
-      file_.reset();  // the retry opens the volume again
-      if (!retry_ || !retry_(p)) return fail(p);
+      if (!pipeline_ && !start_reading()) return fail({VolumeFault::damaged, 0, "out of memory"});
+      block_ = pipeline_->next();
+      if (block_.problem.ok()) break;
+      pipeline_.reset();  // the volumes are opened again
+      readers_.clear();
+      if (!retry_ || !retry_(block_.problem)) return fail(block_.problem);
     }
     ++block_number_;
     used_ = 0;
     return true;
   }
 
-  VolumeProblem read_block() {
-    const std::uint64_t start = block_number_ * index_.block_size();
-    const std::size_t size = static_cast<std::size_t>(
-        std::min<std::uint64_t>(index_.block_size(), index_.data_length() - start));
-    const auto number = static_cast<std::uint32_t>(start / index_.volume(1).size + 1);
-    if (!file_ || number != volume_) {
-      OpenedVolume opened = open_volume(index_, folder_, number);
-      if (!opened.problem.ok()) return opened.problem;
-      file_ = std::move(opened.file);
-      volume_ = number;
-      path_ = opened.problem.path;
-      // Blocks are read in order; after a retry, from where the failed one lies.
-      LARGE_INTEGER at;
-      at.QuadPart = static_cast<LONGLONG>(volume_header_size + start - index_.volume(number).offset);
-      if (!SetFilePointerEx(file_.get(), at, nullptr, FILE_BEGIN)) return {VolumeFault::missing, number, path_};
+  // Workers from the current block on; without threads, reads in turn.
+  bool start_reading() {
+    const auto read = [this](unsigned worker, std::uint64_t block, std::uint8_t* into) {
+      return readers_[worker]->read(block, into);
+    };
+    for (const unsigned workers : {reading_workers, 0u}) {
+      readers_.clear();
+      for (unsigned w = 0; w < std::max(workers, 1u); ++w)
+        readers_.push_back(std::make_unique<VolumeReader>(index_, folder_));
+      pipeline_ = std::make_unique<BlockPipeline>(read, block_number_, index_.block_count(), index_.block_size(),
+                                                  workers, blocks_ahead);
+      if (pipeline_->ready()) return true;
+      pipeline_.reset();
     }
-    if (!read_exactly(file_.get(), block_.get(), size)) return {VolumeFault::truncated, number, path_};
-    if (xxh3_64(block_.get(), size) != index_.block_sum(block_number_)) return {VolumeFault::damaged, number, path_};
-    filled_ = size;
-    return {};
+    return false;
   }
 
   bool fail(const VolumeProblem& p) {
@@ -117,25 +145,15 @@ class VolumeSource final : public PayloadSource {
   const VolumeIndex& index_;
   const std::string folder_;
   const RetryVolume retry_;
-  WinHandle file_;
-  std::uint32_t volume_ = 0;
-  std::string path_;
-  std::unique_ptr<std::uint8_t[]> block_;
+  std::vector<std::unique_ptr<VolumeReader>> readers_;
+  std::unique_ptr<BlockPipeline> pipeline_;
+  BlockPipeline::Block block_;
   std::uint64_t block_number_ = 0;
-  std::size_t filled_ = 0;
   std::size_t used_ = 0;
   VolumeProblem problem_;
 };
 
 }  // namespace
-
-std::string program_folder() {
-  char path[MAX_PATH + 1];
-  const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-  if (n == 0 || n >= sizeof path) return "";
-  std::string folder(path, n);
-  return folder.substr(0, folder.find_last_of('\\') + 1);
-}
 
 VolumeProblem check_volumes(const VolumeIndex& index, const std::string& folder, const RetryVolume& retry) {
   for (std::uint32_t n = 1; n <= index.volume_count(); ++n) {

@@ -5,6 +5,7 @@
 #include "core/folders.h"
 #include "core/journal.h"
 #include "core/message_box.h"
+#include "core/own_program.h"
 #include "core/protected_folders.h"
 #include "core/silent_paths.h"
 #include "engine/journal_file.h"
@@ -128,7 +129,7 @@ Msg volume_reason(VolumeFault fault) {
 // Every data volume lies beside the program and belongs to it, before
 // anything is written; each block is checked again as it is read.
 Outcome SetupSequence::check_volumes_beside() {
-  const std::string folder = program_folder();
+  const std::string folder = own_program_folder();
   const RetryVolume retry = [this](const VolumeProblem& p) { return retry_volume(p); };
   const VolumeProblem problem = check_volumes(*volume_index_, folder, retry);
   if (!problem.ok()) {

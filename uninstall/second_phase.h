@@ -28,5 +28,3 @@ void wait_for_original(std::uint64_t process);
 // Removes the copies earlier uninstalls left in temp.
 void remove_earlier_copies(const std::string& temp);
 
-// The path of the running program.
-std::string own_program_path();

@@ -4,6 +4,7 @@
 
 #include <cctype>
 
+#include "core/own_program.h"
 #include "core/paths.h"
 #include "core/win_handle.h"
 #include "system/launch_args.h"
@@ -37,12 +38,6 @@ std::string fresh_folder(const std::string& temp) {
 }
 
 }  // namespace
-
-std::string own_program_path() {
-  char path[MAX_PATH * 2] = {};
-  const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-  return n > 0 && n < sizeof path ? std::string(path, n) : std::string();
-}
 
 std::optional<int> hand_over(const std::string& temp, const std::vector<std::string>& user_arguments) {
   const std::string program = own_program_path();

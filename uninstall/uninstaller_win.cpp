@@ -5,6 +5,7 @@
 #include "core/file_bytes.h"
 #include "core/message_box.h"
 #include "core/name_case.h"
+#include "core/own_program.h"
 #include "core/paths.h"
 #include "core/protected_folders.h"
 #include "engine/backup_list.h"

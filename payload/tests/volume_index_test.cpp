@@ -20,7 +20,12 @@ VolumeIndexInput sample_input() {
   in.block_size = 64 * 1024;
   in.volume_capacity = 128 * 1024;
   const std::uint64_t length = 300 * 1024 + 5;
-  for (std::uint64_t at = 0; at < length; at += in.block_size) in.block_sums.push_back(at + 1);
+  for (std::uint64_t at = 0; at < length; at += in.block_size) {
+    Sha256Digest d{};
+    d[0] = static_cast<std::uint8_t>(at / in.block_size + 1);
+    d[31] = 0xEE;
+    in.block_digests.push_back(d);
+  }
   in.entry_sums = {0, 11, 12};
   return in;
 }
@@ -49,8 +54,8 @@ TEST(VolumeIndex, RoundTripGivesLayoutVolumesAndSums) {
   EXPECT_EQ(index->data_length(), 300u * 1024 + 5);
   EXPECT_EQ(index->volume_name(), "game-setup");
   EXPECT_EQ(index->volume_file(3), "game-setup-3.bin");
-  EXPECT_EQ(index->build_id(), volume_build_id(in));
-  EXPECT_EQ(index->block_sum(4), 4u * 64 * 1024 + 1);
+  EXPECT_EQ(index->block_digest(4)[0], 5u);
+  EXPECT_EQ(index->block_digest(4)[31], 0xEEu);
   EXPECT_EQ(index->entry_sum(2), 12u);
   const VolumeSpan last = index->volume(3);
   EXPECT_EQ(last.offset, 256u * 1024);
@@ -71,7 +76,7 @@ TEST(VolumeIndex, SizesBeyondFourGiBKeepTheirBits) {
   in.sizes = {-1, (std::int64_t{5} << 30) + 7, 5};
   in.block_size = 64u << 20;
   in.volume_capacity = std::uint64_t{1} << 30;
-  in.block_sums.assign(81, 0);
+  in.block_digests.assign(81, Sha256Digest{});
   const std::vector<std::uint8_t> bytes = encoded(in);
   const auto index = VolumeIndex::open(bytes.data(), bytes.size());
   ASSERT_TRUE(index);
@@ -94,12 +99,12 @@ TEST(VolumeIndex, DamagedOrInconsistentIndexesAreRefused) {
     return [at, v](std::vector<std::uint8_t>& b) { std::memcpy(b.data() + at, &v, 8); };
   };
   const Case cases[] = {
-      {"a byte of the block sums", [](auto& b) { b[b.size() - 40] ^= 1; }, false},
+      {"a byte of the block digests", [](auto& b) { b[b.size() - 40] ^= 1; }, false},
       {"the own sum", [](auto& b) { b.back() ^= 1; }, false},
       {"cut short", [](auto& b) { b.resize(b.size() - 1); }, false},
       {"a byte after it", [](auto& b) { b.push_back(0); }, true},
       {"another magic", [](auto& b) { b[0] = 'X'; }, true},
-      {"another version", put32(4, 2), true},
+      {"the earlier version, with XXH3 block sums", put32(4, 1), true},
       {"a negative count", put32(8, 0xFFFFFFFF), true},
       {"a count beyond the bytes", put32(8, 0x10000000), true},
       {"a names length beyond the bytes", put32(12, 0x7FFFFFF0), true},
@@ -109,8 +114,8 @@ TEST(VolumeIndex, DamagedOrInconsistentIndexesAreRefused) {
       {"a block size below 64 KiB", put32(20, 32 * 1024), true},
       {"a capacity of no whole blocks", put64(32, 100 * 1024), true},
       {"a capacity of 0", put64(32, 0), true},
-      {"a data length beyond the block sums", put64(24, 1u << 30), true},
-      {"a volume name with a folder", [](auto& b) { b[b.size() - 8 - 24 - 40 - 4] = '\\'; }, true},
+      {"a data length beyond the block digests", put64(24, 1u << 30), true},
+      {"a volume name with a folder", [](auto& b) { b[b.size() - 8 - 24 - 5 * 32 - 4] = '\\'; }, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -122,16 +127,42 @@ TEST(VolumeIndex, DamagedOrInconsistentIndexesAreRefused) {
   EXPECT_FALSE(VolumeIndex::open(nullptr, 0));
 }
 
-// The own sum covers damage; the keyed digest covers a changed index with a
-// new own sum, such as a name or a size edited on purpose.
-TEST(VolumeIndex, AnEditedIndexFailsItsDigest) {
-  std::vector<std::uint8_t> bytes = encoded(sample_input());
-  bytes[64 + 8 * 3 + 6] ^= 1;  // a letter of "data\big.bin"
-  reseal(bytes);
-  const auto index = VolumeIndex::open(bytes.data(), bytes.size());
-  ASSERT_TRUE(index);
-  Tdigest checksum(seed);
-  EXPECT_FALSE(index->verify_digest(checksum));
+// The own sum covers damage; the keyed digest covers an index edited on
+// purpose and given a new own sum: no byte of it can change unnoticed, the
+// block digests in the middle of a long index included.
+TEST(VolumeIndex, NoEditedByteOfTheIndexGoesUnnoticed) {
+  const std::vector<std::uint8_t> original = encoded(sample_input());
+  int refused_by_fields = 0, refused_by_digest = 0;
+  for (std::size_t at = 0; at + 8 < original.size(); ++at) {
+    if (at >= volume_index_digest_offset && at < volume_index_header_size) continue;  // the digest itself
+    std::vector<std::uint8_t> bytes = original;
+    bytes[at] ^= 0x04;
+    reseal(bytes);
+    const auto index = VolumeIndex::open(bytes.data(), bytes.size());
+    if (!index) {
+      ++refused_by_fields;
+      continue;
+    }
+    Tdigest checksum(seed);
+    EXPECT_FALSE(index->verify_digest(checksum)) << "byte " << at;
+    ++refused_by_digest;
+  }
+  EXPECT_GT(refused_by_digest, 200);
+  EXPECT_GT(refused_by_fields, 0);
+}
+
+// The build id ties volumes to the blocks they were made with: another block
+// is another build, even with every name and size the same.
+TEST(VolumeIndex, AnotherBlockIsAnotherBuild) {
+  VolumeIndexInput in = sample_input();
+  const std::vector<std::uint8_t> first = encoded(in);
+  in.block_digests[2][7] ^= 1;
+  const std::vector<std::uint8_t> second = encoded(in);
+  const auto a = VolumeIndex::open(first.data(), first.size());
+  const auto b = VolumeIndex::open(second.data(), second.size());
+  ASSERT_TRUE(a && b);
+  EXPECT_NE(a->build_id(), b->build_id());
+  EXPECT_EQ(encoded(in), second) << "the same input gives the same index";
 }
 
 TEST(VolumeIndex, VolumeHeadersBelongToTheirVolumeOnly) {

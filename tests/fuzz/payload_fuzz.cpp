@@ -51,7 +51,7 @@ void read_as_index(const std::uint8_t* data, std::size_t size) {
     const VolumeSpan span = index->volume(n);
     if (span.offset + span.size > index->data_length()) std::abort();
   }
-  for (std::uint64_t b = 0; b < index->block_count(); ++b) index->block_sum(b);
+  for (std::uint64_t b = 0; b < index->block_count(); ++b) index->block_digest(b);
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <iomanip>
 
 #include "payload/volume_index.h"
-#include "payload/xxh3.h"
+#include "core/sha256.h"
 #include "tools/common/cp1252.h"
 #include "tools/mkfileset/listing.h"
 
@@ -24,7 +24,7 @@ const char* fault_text(VolumeFault fault) {
 }
 
 // Reads a volume as setup.exe does: its header and size, then every block
-// against its sum.
+// against its digest.
 VolumeFault check_volume_file(const VolumeIndex& index, std::uint32_t number, const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   std::error_code ec;
@@ -41,7 +41,8 @@ VolumeFault check_volume_file(const VolumeIndex& index, std::uint32_t number, co
     const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(index.block_size(), span.size - at));
     in.read(reinterpret_cast<char*>(block.data()), static_cast<std::streamsize>(n));
     if (static_cast<std::size_t>(in.gcount()) != n) return VolumeFault::truncated;
-    if (xxh3_64(block.data(), n) != index.block_sum((span.offset + at) / index.block_size())) return VolumeFault::damaged;
+    if (sha256(block.data(), n) != index.block_digest((span.offset + at) / index.block_size()))
+      return VolumeFault::damaged;
   }
   return VolumeFault::none;
 }

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <memory>
 
+#include "core/sha256.h"
 #include "payload/volume_index.h"
 #include "payload/xxh3.h"
 #include "tools/mkfileset/file_io.h"
@@ -90,7 +91,7 @@ class VolumeWriter {
     return true;
   }
 
-  const std::vector<std::uint64_t>& block_sums() const { return sums_; }
+  const std::vector<Sha256Digest>& block_digests() const { return digests_; }
   std::uint32_t count() const { return static_cast<std::uint32_t>(volumes_.size()); }
 
  private:
@@ -115,7 +116,7 @@ class VolumeWriter {
 
   bool flush(std::string& error) {
     if ((volumes_.empty() || in_volume_ == capacity_) && !open_volume(error)) return false;
-    sums_.push_back(xxh3_64(block_.data(), filled_));
+    digests_.push_back(sha256(block_.data(), filled_));
     if (!volumes_.back()->write(block_.data(), filled_)) {
       error = quoted(path(count())) + ": cannot write: " + errno_text();
       return false;
@@ -132,7 +133,7 @@ class VolumeWriter {
   std::size_t filled_ = 0;
   std::uint64_t in_volume_ = 0;
   std::vector<std::unique_ptr<TemporaryFile>> volumes_;
-  std::vector<std::uint64_t> sums_;
+  std::vector<Sha256Digest> digests_;
 };
 
 }  // namespace
@@ -204,9 +205,11 @@ PackOutcome pack_volumes(const TreeScan& scan, const fs::path& index_output, con
   }
   std::string error;
   if (!volumes.end_data(error)) return refused(error);
-  input.block_sums = volumes.block_sums();
+  input.block_digests = volumes.block_digests();
   const std::vector<std::uint8_t> index = encode_volume_index(input, checksum);
-  if (!volumes.write_headers(volume_build_id(input), data_length, error)) return refused(error);
+  const std::optional<VolumeIndex> made = VolumeIndex::open(index.data(), index.size());
+  if (!made) return refused("the volume index would not be readable (more entries or blocks than it can hold)");
+  if (!volumes.write_headers(made->build_id(), data_length, error)) return refused(error);
   if (!index_file.write(index.data(), index.size())) return refused(quoted(index_output) + ": cannot write");
   if (!volumes.commit(error)) return refused(error);
   if (!index_file.commit(index_output)) return refused(quoted(index_output) + ": cannot write: " + errno_text());

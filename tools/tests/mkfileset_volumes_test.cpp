@@ -3,6 +3,7 @@
 #include <cstring>
 #include <sstream>
 
+#include "core/sha256.h"
 #include "payload/volume_index.h"
 #include "payload/xxh3.h"
 #include "tools/mkfileset/listing.h"
@@ -68,8 +69,8 @@ TEST_F(VolumePacking, VolumesHoldEveryByteOnceAndMatchTheIndex) {
   ASSERT_EQ(data.size(), index->data_length());
   for (std::uint64_t b = 0; b < index->block_count(); ++b) {
     const std::size_t at = b * index->block_size();
-    EXPECT_EQ(xxh3_64(data.data() + at, std::min<std::size_t>(index->block_size(), data.size() - at)),
-              index->block_sum(b))
+    EXPECT_EQ(sha256(data.data() + at, std::min<std::size_t>(index->block_size(), data.size() - at)),
+              index->block_digest(b))
         << "block " << b;
   }
   const PayloadLayout layout = index->layout();
