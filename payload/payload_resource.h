@@ -12,6 +12,7 @@
 #include "payload/byte_source.h"
 #include "payload/digest.h"
 #include "payload/payload_check.h"
+#include "payload/payload_source.h"
 #include "payload/volume_index.h"
 
 struct LoadedContainer {
@@ -24,10 +25,11 @@ struct LoadedContainer {
 // or unreadable resource counts as missing.
 LoadedContainer load_payload(Tdigest& checksum);
 
-// The volume index, carried instead of the container when the files lie in
-// data volumes beside the program.
+// The block index, carried instead of the container when the files lie in
+// data volumes beside the program, or are compressed.
 struct IndexLoad {
   bool carried = false;               // the program has the resource
   std::optional<VolumeIndex> index;   // it opened and its keyed digest matched
+  BlockRegion blocks;                 // the blocks the program carries, if it does
 };
 IndexLoad load_volume_index(Tdigest& checksum);

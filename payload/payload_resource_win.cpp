@@ -73,5 +73,14 @@ IndexLoad load_volume_index(Tdigest& checksum) {
   load.carried = bytes.data != nullptr;
   std::optional<VolumeIndex> index = VolumeIndex::open(bytes.data, bytes.size);
   if (index && index->verify_digest(checksum)) load.index = std::move(index);
+  if (load.index && load.index->in_program()) {
+    const ResourceBytes blocks = find_resource(block_resource_name, block_resource_type);
+    const std::optional<std::uint64_t> offset = blocks.data ? file_offset(blocks) : std::nullopt;
+    load.blocks.path = own_program_path();
+    if (offset) {
+      load.blocks.offset = *offset;
+      load.blocks.size = blocks.size;
+    }
+  }
   return load;
 }

@@ -68,11 +68,23 @@ class ContainerSource final : public PayloadSource {
 // Asked when a volume cannot be used: true to look again.
 using RetryVolume = std::function<bool(const VolumeProblem&)>;
 
+// Where the blocks of a compressed payload lie in the program's own file
+// (resource EXEBINBLOCKS); size 0 when the program has none.
+struct BlockRegion {
+  std::string path;
+  std::uint64_t offset = 0;
+  std::uint64_t size = 0;
+};
+
 // Whether every volume of index lies in folder (ends with "\") and its header
 // and size belong to this index; each problem is offered to retry, which may
-// look again. The first problem it did not retry, or none.
-VolumeProblem check_volumes(const VolumeIndex& index, const std::string& folder, const RetryVolume& retry);
+// look again. The first problem it did not retry, or none. Blocks the program
+// carries itself (in_program) are checked whole instead: every stored byte
+// against its SHA-256, before anything is written.
+VolumeProblem check_volumes(const VolumeIndex& index, const std::string& folder, const BlockRegion& in_program,
+                            const RetryVolume& retry);
 
-// Data volumes read by handle, one block at a time.
+// The blocks read by handle, from data volumes or the program's own file,
+// checked, decoded where compressed, and checked again.
 std::unique_ptr<PayloadSource> open_volume_source(const VolumeIndex& index, const std::string& folder,
-                                                  RetryVolume retry);
+                                                  const BlockRegion& in_program, RetryVolume retry);

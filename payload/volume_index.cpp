@@ -17,7 +17,18 @@ std::uint64_t read_u64(const std::uint8_t* p) {
   return v;
 }
 
+std::uint32_t read_u32(const std::uint8_t* p) {
+  std::uint32_t v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+
 void append_u64(std::vector<std::uint8_t>& out, std::uint64_t v) {
+  const auto* p = reinterpret_cast<const std::uint8_t*>(&v);
+  out.insert(out.end(), p, p + sizeof v);
+}
+
+void append_u32(std::vector<std::uint8_t>& out, std::uint32_t v) {
   const auto* p = reinterpret_cast<const std::uint8_t*>(&v);
   out.insert(out.end(), p, p + sizeof v);
 }
@@ -57,6 +68,21 @@ std::uint32_t volumes_needed(std::uint64_t data_length, std::uint64_t capacity) 
   return n == 0 ? 1 : static_cast<std::uint32_t>(n);
 }
 
+std::vector<std::uint64_t> place_in_volumes(const std::vector<std::uint32_t>& stored_sizes, std::uint64_t capacity) {
+  std::vector<std::uint64_t> starts{0};
+  std::uint64_t in_volume = 0;
+  for (std::size_t b = 0; b < stored_sizes.size(); ++b) {
+    if (stored_sizes[b] > capacity) return {};
+    if (in_volume + stored_sizes[b] > capacity) {
+      starts.push_back(b);
+      in_volume = 0;
+    }
+    in_volume += stored_sizes[b];
+  }
+  starts.push_back(stored_sizes.size());
+  return starts;
+}
+
 std::optional<VolumeIndex> VolumeIndex::open(const std::uint8_t* bytes, std::size_t size) {
   if (bytes == nullptr || size < volume_index_header_size) return std::nullopt;
   Tvolume_index_header h;
@@ -65,8 +91,7 @@ std::optional<VolumeIndex> VolumeIndex::open(const std::uint8_t* bytes, std::siz
   if (h.count < 0 || h.names_length < 0) return std::nullopt;
   if (!power_of_two(h.block_size) || h.block_size < smallest_block_size || h.block_size > largest_block_size)
     return std::nullopt;
-  if (h.volume_capacity == 0 || h.volume_capacity % h.block_size != 0) return std::nullopt;
-  if (h.volume_count != volumes_needed(h.data_length, h.volume_capacity)) return std::nullopt;
+  if ((h.volume_count == 0) != (h.volume_capacity == 0)) return std::nullopt;
 
   // Each region is checked against the bytes left before the next is placed,
   // so that no position can pass the end, whatever the fields say.
@@ -85,13 +110,46 @@ std::optional<VolumeIndex> VolumeIndex::open(const std::uint8_t* bytes, std::siz
   const std::uint8_t name_length = bytes[at - 1];
   if (!take(name_length)) return std::nullopt;
   index.volume_name_.assign(reinterpret_cast<const char*>(bytes + at - name_length), name_length);
-  index.block_digests_at_ = static_cast<std::size_t>(at);
-  if (blocks > size / sizeof(Sha256Digest) || !take(sizeof(Sha256Digest) * blocks)) return std::nullopt;
+  index.blocks_at_ = static_cast<std::size_t>(at);
+  if (blocks > size / block_entry_size || !take(block_entry_size * blocks)) return std::nullopt;
   index.entry_sums_at_ = static_cast<std::size_t>(at);
   if (!take(8 * count) || !take(8) || at != size) return std::nullopt;
   if (xxh3_64(bytes, size - 8) != read_u64(bytes + size - 8)) return std::nullopt;
   if (!plain_file_name(index.volume_name_)) return std::nullopt;
+  if (!index.place_blocks()) return std::nullopt;
   return index;
+}
+
+// Every block's stored size fits its method, and the volumes hold them as
+// the header says.
+bool VolumeIndex::place_blocks() {
+  const std::uint64_t blocks = block_count();
+  std::vector<std::uint32_t> stored(static_cast<std::size_t>(blocks));
+  stored_offsets_.assign(static_cast<std::size_t>(blocks) + 1, 0);
+  for (std::uint64_t b = 0; b < blocks; ++b) {
+    const std::uint8_t* e = bytes_ + blocks_at_ + block_entry_size * static_cast<std::size_t>(b);
+    const std::uint32_t size = read_u32(e);
+    const std::uint32_t method = read_u32(e + 4);
+    const auto original =
+        static_cast<std::uint32_t>(std::min<std::uint64_t>(header_.block_size, header_.data_length - b * header_.block_size));
+    if (method == static_cast<std::uint32_t>(BlockMethod::stored)) {
+      if (size != original) return false;
+    } else if (method == static_cast<std::uint32_t>(BlockMethod::zstd)) {
+      if (size == 0 || size >= original) return false;
+      compressed_ = true;
+    } else {
+      return false;
+    }
+    stored[static_cast<std::size_t>(b)] = size;
+    stored_offsets_[static_cast<std::size_t>(b) + 1] = stored_offsets_[static_cast<std::size_t>(b)] + size;
+  }
+  stored_length_ = stored_offsets_.back();
+  if (header_.volume_count == 0) {
+    volume_starts_ = {0, blocks};
+    return true;
+  }
+  volume_starts_ = place_in_volumes(stored, header_.volume_capacity);
+  return !volume_starts_.empty() && volume_starts_.size() - 1 == header_.volume_count;
 }
 
 std::uint64_t VolumeIndex::block_count() const { return blocks_for(header_.data_length, header_.block_size); }
@@ -104,17 +162,30 @@ std::uint64_t VolumeIndex::entry_sum(std::int32_t index) const {
   return read_u64(bytes_ + entry_sums_at_ + 8 * static_cast<std::size_t>(index));
 }
 
-Sha256Digest VolumeIndex::block_digest(std::uint64_t block) const {
-  Sha256Digest d;
-  std::memcpy(d.data(), bytes_ + block_digests_at_ + d.size() * static_cast<std::size_t>(block), d.size());
-  return d;
+BlockEntry VolumeIndex::block(std::uint64_t number) const {
+  const std::uint8_t* e = bytes_ + blocks_at_ + block_entry_size * static_cast<std::size_t>(number);
+  BlockEntry b;
+  b.stored_size = read_u32(e);
+  b.method = static_cast<BlockMethod>(read_u32(e + 4));
+  std::memcpy(b.digest.data(), e + 8, b.digest.size());
+  b.sum = read_u64(e + 40);
+  b.stored_offset = stored_offsets_[static_cast<std::size_t>(number)];
+  b.original_size = static_cast<std::uint32_t>(
+      std::min<std::uint64_t>(header_.block_size, header_.data_length - number * header_.block_size));
+  if (header_.volume_count > 0) {
+    const auto next = std::upper_bound(volume_starts_.begin(), volume_starts_.end() - 1, number);
+    b.volume = static_cast<std::uint32_t>(next - volume_starts_.begin());
+  }
+  return b;
 }
 
 VolumeSpan VolumeIndex::volume(std::uint32_t number) const {
   VolumeSpan span;
   if (number == 0 || number > header_.volume_count) return span;
-  span.offset = (number - 1) * header_.volume_capacity;
-  span.size = std::min(header_.volume_capacity, header_.data_length - span.offset);
+  span.first_block = volume_starts_[number - 1];
+  span.end_block = volume_starts_[number];
+  span.offset = stored_offsets_[static_cast<std::size_t>(span.first_block)];
+  span.size = stored_offsets_[static_cast<std::size_t>(span.end_block)] - span.offset;
   return span;
 }
 
@@ -155,7 +226,7 @@ VolumeFault check_volume_header(const VolumeIndex& index, std::uint32_t number,
   const VolumeSpan span = index.volume(number);
   if (header->build_id != index.build_id() || header->number != number ||
       header->volume_count != index.volume_count() || header->data_offset != span.offset ||
-      header->data_size != span.size || header->data_length != index.data_length())
+      header->data_size != span.size || header->data_length != index.stored_length())
     return VolumeFault::other_build;
   if (file_size != volume_header_size + span.size) return VolumeFault::truncated;
   return VolumeFault::none;
@@ -177,7 +248,12 @@ std::vector<std::uint8_t> index_bytes(const VolumeIndexInput& in, std::size_t* i
   h.block_size = in.block_size;
   h.data_length = data_length;
   h.volume_capacity = in.volume_capacity;
-  h.volume_count = volumes_needed(data_length, in.volume_capacity);
+  if (in.volume_capacity > 0) {
+    std::vector<std::uint32_t> stored;
+    for (const PackedBlock& b : in.blocks) stored.push_back(b.stored_size);
+    const std::vector<std::uint64_t> starts = place_in_volumes(stored, in.volume_capacity);
+    h.volume_count = starts.empty() ? 0 : static_cast<std::uint32_t>(starts.size() - 1);
+  }
 
   std::vector<std::uint8_t> out(sizeof h);
   std::memcpy(out.data(), &h, sizeof h);
@@ -188,7 +264,12 @@ std::vector<std::uint8_t> index_bytes(const VolumeIndexInput& in, std::size_t* i
   }
   out.push_back(static_cast<std::uint8_t>(in.volume_name.size()));
   out.insert(out.end(), in.volume_name.begin(), in.volume_name.end());
-  for (const Sha256Digest& d : in.block_digests) out.insert(out.end(), d.begin(), d.end());
+  for (const PackedBlock& b : in.blocks) {
+    append_u32(out, b.stored_size);
+    append_u32(out, static_cast<std::uint32_t>(b.method));
+    out.insert(out.end(), b.digest.begin(), b.digest.end());
+    append_u64(out, b.sum);
+  }
   *id_end = out.size();
   for (const std::uint64_t s : in.entry_sums) append_u64(out, s);
   return out;
@@ -208,7 +289,7 @@ std::vector<std::uint8_t> encode_volume_index(const VolumeIndexInput& input, Tdi
 }
 
 std::vector<std::uint8_t> encode_volume_header(std::uint32_t number, std::uint32_t volume_count,
-                                               std::uint64_t build_id, VolumeSpan span, std::uint64_t data_length) {
+                                               std::uint64_t build_id, VolumeSpan span, std::uint64_t stored_length) {
   Tvolume_header h{};
   std::memcpy(h.magic, volume_magic, 4);
   h.version = volume_format_version;
@@ -217,7 +298,7 @@ std::vector<std::uint8_t> encode_volume_header(std::uint32_t number, std::uint32
   h.build_id = build_id;
   h.data_offset = span.offset;
   h.data_size = span.size;
-  h.data_length = data_length;
+  h.data_length = stored_length;
   std::vector<std::uint8_t> out(sizeof h);
   std::memcpy(out.data(), &h, sizeof h);
   h.header_sum = xxh3_64(out.data(), volume_header_size - 8);

@@ -2,19 +2,43 @@
 
 #include <algorithm>
 #include <memory>
+#include <new>
 
 #include "core/sha256.h"
+#include "payload/block_decoder.h"
 #include "core/win_handle.h"
 #include "payload/block_pipeline_win.h"
 #include "payload/file_region_win.h"
 #include "payload/payload_source.h"
+#include "payload/xxh3.h"
 
 namespace {
 
-// Blocks read ahead of the writer. One worker keeps pace with the disk: it
-// hashes at several times the speed the files are written.
-constexpr unsigned reading_workers = 1;
-constexpr unsigned blocks_ahead = 3;
+// Blocks read ahead of the writer. Stored blocks: one worker keeps pace
+// with the disk, since it hashes at several times the speed files are
+// written. Compressed blocks: a worker per processor, up to four, each
+// decoding blocks of its own.
+constexpr unsigned stored_blocks_ahead = 3;
+constexpr unsigned most_decoding_workers = 4;
+// Each worker holds its slots and a buffer for the stored bytes; large
+// blocks get fewer of both, so that memory stays near 128 MiB at most.
+constexpr std::uint64_t decoding_memory = 128u << 20;
+
+struct ReadingPlan {
+  unsigned workers;
+  unsigned slots;
+};
+
+ReadingPlan reading_plan(const VolumeIndex& index) {
+  if (!index.compressed()) return {1, stored_blocks_ahead};
+  SYSTEM_INFO system{};
+  GetSystemInfo(&system);
+  const unsigned slots = index.block_size() > compressed_block_size ? 1 : 2;
+  const auto affordable = static_cast<unsigned>(decoding_memory / ((slots + 1) * std::uint64_t{index.block_size()}));
+  const unsigned workers = std::min({std::max<unsigned>(system.dwNumberOfProcessors, 1), most_decoding_workers,
+                                     std::max(affordable, 1u)});
+  return {workers, slots};
+}
 
 struct OpenedVolume {
   WinHandle file;
@@ -45,50 +69,86 @@ OpenedVolume open_volume(const VolumeIndex& index, const std::string& folder, st
   return v;
 }
 
-// One worker's view of the volumes: each opened, and its header checked, when
-// its first block is read.
+// One worker's view of the blocks: each volume opened, and its header
+// checked, when its first block is read; the program's own blocks through a
+// handle of its own.
 class VolumeReader {
  public:
-  VolumeReader(const VolumeIndex& index, const std::string& folder) : index_(index), folder_(folder) {}
+  VolumeReader(const VolumeIndex& index, const std::string& folder, const BlockRegion& in_program)
+      : index_(index), folder_(folder), in_program_(in_program) {}
 
-  // Reads block number of the file data into into and checks it against its
-  // digest in the index.
+  // Reads block number of the file data into into: its stored bytes checked
+  // against their SHA-256, then, when compressed, decoded and checked against
+  // the maker's checksum of the original bytes.
   MadeBlock read(std::uint64_t block, std::uint8_t* into) {
     MadeBlock made;
-    const std::uint64_t start = block * index_.block_size();
-    made.size = static_cast<std::size_t>(std::min<std::uint64_t>(index_.block_size(), index_.data_length() - start));
-    const auto number = static_cast<std::uint32_t>(start / index_.volume(1).size + 1);
-    if (!data_ || number != number_) {
-      data_.reset();
-      OpenedVolume opened = open_volume(index_, folder_, number);
-      if (!opened.problem.ok()) {
-        made.problem = opened.problem;
-        return made;
-      }
-      number_ = number;
-      path_ = opened.problem.path;
-      data_ = std::make_unique<FileRegion>(std::move(opened.file), volume_header_size, index_.volume(number).size);
+    const BlockEntry e = index_.block(block);
+    made.size = e.original_size;
+    if ((!data_ || e.volume != number_) && !open(e.volume, made.problem)) return made;
+    std::uint8_t* stored = into;
+    if (e.method == BlockMethod::zstd) {
+      if (!stored_) stored_.reset(new (std::nothrow) std::uint8_t[index_.block_size()]);
+      if (!stored_) return fail(made, VolumeFault::damaged, "out of memory");
+      stored = stored_.get();
     }
-    if (!data_->read(start - index_.volume(number).offset, into, made.size)) {
-      made.problem = {VolumeFault::truncated, number, path_};
-    } else if (sha256(into, made.size) != index_.block_digest(block)) {
-      made.problem = {VolumeFault::damaged, number, path_};
-    }
+    if (!data_->read(e.stored_offset - data_offset_, stored, e.stored_size))
+      return fail(made, VolumeFault::truncated, path_);
+    if (sha256(stored, e.stored_size) != e.digest) return fail(made, VolumeFault::damaged, path_);
+    if (e.method == BlockMethod::zstd &&
+        (decoder_.decode(stored, e.stored_size, into, e.original_size) != BlockFault::none ||
+         xxh3_64(into, e.original_size) != e.sum))
+      return fail(made, VolumeFault::damaged, path_);
     return made;
   }
 
  private:
+  bool open(std::uint32_t number, VolumeProblem& problem) {
+    data_.reset();
+    if (number == 0) {
+      path_ = in_program_.path;
+      WinHandle file(CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+      if (!file) {
+        problem = {VolumeFault::missing, 0, path_};
+        return false;
+      }
+      data_ = std::make_unique<FileRegion>(std::move(file), in_program_.offset, in_program_.size);
+      data_offset_ = 0;
+    } else {
+      OpenedVolume opened = open_volume(index_, folder_, number);
+      if (!opened.problem.ok()) {
+        problem = opened.problem;
+        return false;
+      }
+      path_ = opened.problem.path;
+      const VolumeSpan span = index_.volume(number);
+      data_ = std::make_unique<FileRegion>(std::move(opened.file), volume_header_size, span.size);
+      data_offset_ = span.offset;
+    }
+    number_ = number;
+    return true;
+  }
+
+  MadeBlock& fail(MadeBlock& made, VolumeFault fault, const std::string& path) {
+    made.problem = {fault, number_, path};
+    return made;
+  }
+
   const VolumeIndex& index_;
   const std::string folder_;
+  const BlockRegion in_program_;
   std::unique_ptr<FileRegion> data_;
+  std::uint64_t data_offset_ = 0;  // where data_ starts in the stored stream
   std::uint32_t number_ = 0;
   std::string path_;
+  std::unique_ptr<std::uint8_t[]> stored_;
+  BlockDecoder decoder_;
 };
 
 class VolumeSource final : public PayloadSource {
  public:
-  VolumeSource(const VolumeIndex& index, const std::string& folder, RetryVolume retry)
-      : index_(index), folder_(folder), retry_(std::move(retry)) {}
+  VolumeSource(const VolumeIndex& index, const std::string& folder, const BlockRegion& in_program, RetryVolume retry)
+      : index_(index), folder_(folder), in_program_(in_program), retry_(std::move(retry)) {}
 
   ByteRange take(std::uint64_t max) override {
     if (!problem_.ok() || max == 0) return {};
@@ -125,12 +185,13 @@ class VolumeSource final : public PayloadSource {
     const auto read = [this](unsigned worker, std::uint64_t block, std::uint8_t* into) {
       return readers_[worker]->read(block, into);
     };
-    for (const unsigned workers : {reading_workers, 0u}) {
+    const ReadingPlan plan = reading_plan(index_);
+    for (const unsigned workers : {plan.workers, 0u}) {
       readers_.clear();
       for (unsigned w = 0; w < std::max(workers, 1u); ++w)
-        readers_.push_back(std::make_unique<VolumeReader>(index_, folder_));
+        readers_.push_back(std::make_unique<VolumeReader>(index_, folder_, in_program_));
       pipeline_ = std::make_unique<BlockPipeline>(read, block_number_, index_.block_count(), index_.block_size(),
-                                                  workers, blocks_ahead);
+                                                  workers, plan.slots);
       if (pipeline_->ready()) return true;
       pipeline_.reset();
     }
@@ -144,6 +205,7 @@ class VolumeSource final : public PayloadSource {
 
   const VolumeIndex& index_;
   const std::string folder_;
+  const BlockRegion in_program_;
   const RetryVolume retry_;
   std::vector<std::unique_ptr<VolumeReader>> readers_;
   std::unique_ptr<BlockPipeline> pipeline_;
@@ -155,7 +217,31 @@ class VolumeSource final : public PayloadSource {
 
 }  // namespace
 
-VolumeProblem check_volumes(const VolumeIndex& index, const std::string& folder, const RetryVolume& retry) {
+namespace {
+
+// The program's own blocks, every stored byte against its SHA-256.
+VolumeProblem check_blocks_in_program(const VolumeIndex& index, const BlockRegion& in_program) {
+  const VolumeProblem truncated{VolumeFault::truncated, 0, in_program.path};
+  if (in_program.size != index.stored_length()) return truncated;
+  WinHandle file(CreateFileA(in_program.path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return {VolumeFault::missing, 0, in_program.path};
+  FileRegion blocks(std::move(file), in_program.offset, in_program.size);
+  const std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[index.block_size()]);
+  if (!buffer) return {VolumeFault::damaged, 0, "out of memory"};
+  for (std::uint64_t b = 0; b < index.block_count(); ++b) {
+    const BlockEntry e = index.block(b);
+    if (!blocks.read(e.stored_offset, buffer.get(), e.stored_size)) return truncated;
+    if (sha256(buffer.get(), e.stored_size) != e.digest) return {VolumeFault::damaged, 0, in_program.path};
+  }
+  return {};
+}
+
+}  // namespace
+
+VolumeProblem check_volumes(const VolumeIndex& index, const std::string& folder, const BlockRegion& in_program,
+                            const RetryVolume& retry) {
+  if (index.in_program()) return check_blocks_in_program(index, in_program);
   for (std::uint32_t n = 1; n <= index.volume_count(); ++n) {
     for (;;) {
       const OpenedVolume v = open_volume(index, folder, n);
@@ -167,6 +253,6 @@ VolumeProblem check_volumes(const VolumeIndex& index, const std::string& folder,
 }
 
 std::unique_ptr<PayloadSource> open_volume_source(const VolumeIndex& index, const std::string& folder,
-                                                  RetryVolume retry) {
-  return std::make_unique<VolumeSource>(index, folder, std::move(retry));
+                                                  const BlockRegion& in_program, RetryVolume retry) {
+  return std::make_unique<VolumeSource>(index, folder, in_program, std::move(retry));
 }

@@ -79,6 +79,7 @@ class SetupSequence {
 
   bool plan_installation();
   Outcome check_volumes_beside();
+  Outcome check_program_blocks();
   bool retry_volume(const VolumeProblem& problem);
   Outcome payload_failed();
   std::optional<DriveNeed> drive_too_small();
@@ -111,6 +112,7 @@ class SetupSequence {
   // The payload: the container, or the volume index; its entries; its data.
   std::optional<LoadedContainer> container_;
   std::optional<VolumeIndex> volume_index_;
+  BlockRegion program_blocks_;  // a compressed payload's blocks in the program
   PayloadLayout layout_;
   std::unique_ptr<PayloadSource> source_;
   std::optional<InstallPlan> plan_;

@@ -92,6 +92,7 @@ Outcome SetupSequence::check_payload() {
   bool found = false;
   if (volumes.carried) {
     volume_index_ = std::move(volumes.index);
+    program_blocks_ = volumes.blocks;
     found = volume_index_.has_value();
     if (found) layout_ = volume_index_->layout();
   } else {
@@ -108,7 +109,7 @@ Outcome SetupSequence::check_payload() {
                                                   container_->program);
       return Outcome::go_on;
     }
-    return check_volumes_beside();
+    return volume_index_->in_program() ? check_program_blocks() : check_volumes_beside();
   }
   shell_.log().line(found ? "check payload: an entry would not install" : "check payload: missing or damaged");
   if (!s_.silent) show_message(Msg::checksum_error, s_.german(), MB_OK | MB_ICONERROR);
@@ -131,14 +132,36 @@ Msg volume_reason(VolumeFault fault) {
 Outcome SetupSequence::check_volumes_beside() {
   const std::string folder = own_program_folder();
   const RetryVolume retry = [this](const VolumeProblem& p) { return retry_volume(p); };
-  const VolumeProblem problem = check_volumes(*volume_index_, folder, retry);
+  const VolumeProblem problem = check_volumes(*volume_index_, folder, program_blocks_, retry);
   if (!problem.ok()) {
     shell_.log().line("check payload: nothing was installed");
     return Outcome::input_damaged;
   }
   shell_.log().line("check payload: " + std::to_string(volume_index_->volume_count()) + " data volumes in " +
                     folder);
-  source_ = open_volume_source(*volume_index_, folder, retry);
+  source_ = open_volume_source(*volume_index_, folder, program_blocks_, retry);
+  return Outcome::go_on;
+}
+
+// A compressed payload the program carries itself: every stored byte is
+// checked before anything is written, as the single container's are, and a
+// damaged one gets the same message. Nothing is asked again while
+// installing: the program's own file does not change under it.
+Outcome SetupSequence::check_program_blocks() {
+  const VolumeProblem problem = check_volumes(*volume_index_, "", program_blocks_, nullptr);
+  if (!problem.ok()) {
+    shell_.log().line("check payload: the compressed blocks in " + problem.path + ": " +
+                      message(volume_reason(problem.fault), false) + "; nothing was installed");
+    if (!s_.silent) show_message(Msg::checksum_error, s_.german(), MB_OK | MB_ICONERROR);
+    return Outcome::input_damaged;
+  }
+  shell_.log().line("check payload: " + std::to_string(volume_index_->block_count()) + " compressed blocks, " +
+                    std::to_string(volume_index_->stored_length()) + " bytes, checksums match");
+  const RetryVolume no_retry = [this](const VolumeProblem& p) {
+    shell_.log().line("files: the compressed blocks in " + p.path + ": " + message(volume_reason(p.fault), false));
+    return false;
+  };
+  source_ = open_volume_source(*volume_index_, "", program_blocks_, no_retry);
   return Outcome::go_on;
 }
 

@@ -21,10 +21,12 @@ VolumeIndexInput sample_input() {
   in.volume_capacity = 128 * 1024;
   const std::uint64_t length = 300 * 1024 + 5;
   for (std::uint64_t at = 0; at < length; at += in.block_size) {
-    Sha256Digest d{};
-    d[0] = static_cast<std::uint8_t>(at / in.block_size + 1);
-    d[31] = 0xEE;
-    in.block_digests.push_back(d);
+    PackedBlock b;
+    b.stored_size = static_cast<std::uint32_t>(std::min<std::uint64_t>(in.block_size, length - at));
+    b.digest[0] = static_cast<std::uint8_t>(at / in.block_size + 1);
+    b.digest[31] = 0xEE;
+    b.sum = at + 7;
+    in.blocks.push_back(b);
   }
   in.entry_sums = {0, 11, 12};
   return in;
@@ -54,8 +56,15 @@ TEST(VolumeIndex, RoundTripGivesLayoutVolumesAndSums) {
   EXPECT_EQ(index->data_length(), 300u * 1024 + 5);
   EXPECT_EQ(index->volume_name(), "game-setup");
   EXPECT_EQ(index->volume_file(3), "game-setup-3.bin");
-  EXPECT_EQ(index->block_digest(4)[0], 5u);
-  EXPECT_EQ(index->block_digest(4)[31], 0xEEu);
+  const BlockEntry last_block = index->block(4);
+  EXPECT_EQ(last_block.digest[0], 5u);
+  EXPECT_EQ(last_block.digest[31], 0xEEu);
+  EXPECT_EQ(last_block.sum, 4u * 64 * 1024 + 7);
+  EXPECT_EQ(last_block.original_size, 44u * 1024 + 5);
+  EXPECT_EQ(last_block.stored_offset, 4u * 64 * 1024);
+  EXPECT_EQ(last_block.volume, 3u);
+  EXPECT_FALSE(index->compressed());
+  EXPECT_EQ(index->stored_length(), index->data_length());
   EXPECT_EQ(index->entry_sum(2), 12u);
   const VolumeSpan last = index->volume(3);
   EXPECT_EQ(last.offset, 256u * 1024);
@@ -76,7 +85,9 @@ TEST(VolumeIndex, SizesBeyondFourGiBKeepTheirBits) {
   in.sizes = {-1, (std::int64_t{5} << 30) + 7, 5};
   in.block_size = 64u << 20;
   in.volume_capacity = std::uint64_t{1} << 30;
-  in.block_digests.assign(81, Sha256Digest{});
+  in.blocks.assign(81, PackedBlock{});
+  for (PackedBlock& b : in.blocks) b.stored_size = 64u << 20;
+  in.blocks.back().stored_size = 12;
   const std::vector<std::uint8_t> bytes = encoded(in);
   const auto index = VolumeIndex::open(bytes.data(), bytes.size());
   ASSERT_TRUE(index);
@@ -104,18 +115,19 @@ TEST(VolumeIndex, DamagedOrInconsistentIndexesAreRefused) {
       {"cut short", [](auto& b) { b.resize(b.size() - 1); }, false},
       {"a byte after it", [](auto& b) { b.push_back(0); }, true},
       {"another magic", [](auto& b) { b[0] = 'X'; }, true},
-      {"the earlier version, with XXH3 block sums", put32(4, 1), true},
+      {"version 1, with XXH3 block sums", put32(4, 1), true},
+      {"version 2, with no block table", put32(4, 2), true},
       {"a negative count", put32(8, 0xFFFFFFFF), true},
       {"a count beyond the bytes", put32(8, 0x10000000), true},
       {"a names length beyond the bytes", put32(12, 0x7FFFFFF0), true},
-      {"no volumes", put32(16, 0), true},
+      {"no volumes but a capacity", put32(16, 0), true},
       {"one volume too many", put32(16, 4), true},
       {"a block size no power of two", put32(20, 96 * 1024), true},
       {"a block size below 64 KiB", put32(20, 32 * 1024), true},
       {"a capacity of no whole blocks", put64(32, 100 * 1024), true},
       {"a capacity of 0", put64(32, 0), true},
       {"a data length beyond the block digests", put64(24, 1u << 30), true},
-      {"a volume name with a folder", [](auto& b) { b[b.size() - 8 - 24 - 5 * 32 - 4] = '\\'; }, true},
+      {"a volume name with a folder", [](auto& b) { b[b.size() - 8 - 24 - 5 * 48 - 4] = '\\'; }, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -151,12 +163,88 @@ TEST(VolumeIndex, NoEditedByteOfTheIndexGoesUnnoticed) {
   EXPECT_GT(refused_by_fields, 0);
 }
 
+// Compressed blocks are fewer bytes than their original; volumes take whole
+// blocks as long as they fit, and a payload in setup.exe has no volumes.
+TEST(VolumeIndex, CompressedBlocksArePlacedWholeIntoVolumesOrTheProgram) {
+  VolumeIndexInput in = sample_input();
+  in.blocks[1].method = in.blocks[4].method = BlockMethod::zstd;
+  in.blocks[1].stored_size = 1000;
+  in.blocks[4].stored_size = 100;
+  std::vector<std::uint8_t> bytes = encoded(in);
+  auto index = VolumeIndex::open(bytes.data(), bytes.size());
+  ASSERT_TRUE(index);
+  EXPECT_TRUE(index->compressed());
+  EXPECT_EQ(index->stored_length(), 3u * 64 * 1024 + 1100);
+  ASSERT_EQ(index->volume_count(), 3u);
+  const VolumeSpan second = index->volume(2);
+  EXPECT_EQ(second.first_block, 2u);
+  EXPECT_EQ(second.end_block, 4u);
+  EXPECT_EQ(second.offset, 64u * 1024 + 1000);
+  EXPECT_EQ(second.size, 128u * 1024);
+  EXPECT_EQ(index->block(4).volume, 3u);
+  EXPECT_EQ(index->block(4).stored_offset, 3u * 64 * 1024 + 1000);
+  EXPECT_EQ(index->block(4).method, BlockMethod::zstd);
+
+  in.volume_capacity = 0;
+  bytes = encoded(in);
+  index = VolumeIndex::open(bytes.data(), bytes.size());
+  ASSERT_TRUE(index);
+  EXPECT_TRUE(index->in_program());
+  EXPECT_EQ(index->block(3).volume, 0u);
+  EXPECT_EQ(index->volume(1).size, 0u);
+}
+
+// A block whose stored size does not fit its method, or volumes that cannot
+// hold a block, are refused although the index is sealed as its maker would.
+TEST(VolumeIndex, BlockTablesThatCannotBeReadAreRefused) {
+  struct Case {
+    const char* what;
+    std::function<void(VolumeIndexInput&)> change;
+  };
+  const Case cases[] = {
+      {"an unknown method", [](VolumeIndexInput& in) { in.blocks[2].method = static_cast<BlockMethod>(2); }},
+      {"a stored block of another size", [](VolumeIndexInput& in) { in.blocks[2].stored_size -= 1; }},
+      {"a compressed block no smaller", [](VolumeIndexInput& in) { in.blocks[2].method = BlockMethod::zstd; }},
+      {"a compressed block of no bytes",
+       [](VolumeIndexInput& in) {
+         in.blocks[2].method = BlockMethod::zstd;
+         in.blocks[2].stored_size = 0;
+       }},
+      {"volumes smaller than a block", [](VolumeIndexInput& in) { in.volume_capacity = 1000; }},
+      {"a block missing", [](VolumeIndexInput& in) { in.blocks.pop_back(); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    VolumeIndexInput in = sample_input();
+    c.change(in);
+    const std::vector<std::uint8_t> bytes = encoded(in);
+    EXPECT_FALSE(VolumeIndex::open(bytes.data(), bytes.size()));
+  }
+}
+
+TEST(VolumeIndex, PlaceInVolumesFillsEachWithWholeBlocks) {
+  struct Row {
+    std::vector<std::uint32_t> sizes;
+    std::uint64_t capacity;
+    std::vector<std::uint64_t> starts;
+  };
+  const Row rows[] = {
+      {{}, 10, {0, 0}},
+      {{10, 10, 10}, 10, {0, 1, 2, 3}},
+      {{4, 4, 4, 4, 4}, 10, {0, 2, 4, 5}},
+      {{6, 4, 7, 3}, 10, {0, 2, 4}},
+      {{11}, 10, {}},
+      {{5}, 0, {}},
+  };
+  for (const Row& r : rows) EXPECT_EQ(place_in_volumes(r.sizes, r.capacity), r.starts);
+}
+
 // The build id ties volumes to the blocks they were made with: another block
 // is another build, even with every name and size the same.
 TEST(VolumeIndex, AnotherBlockIsAnotherBuild) {
   VolumeIndexInput in = sample_input();
   const std::vector<std::uint8_t> first = encoded(in);
-  in.block_digests[2][7] ^= 1;
+  in.blocks[2].digest[7] ^= 1;
   const std::vector<std::uint8_t> second = encoded(in);
   const auto a = VolumeIndex::open(first.data(), first.size());
   const auto b = VolumeIndex::open(second.data(), second.size());

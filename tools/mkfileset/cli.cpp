@@ -15,14 +15,17 @@
 namespace {
 
 constexpr const char* usage_text =
-    "usage: mkfileset [--seed HEX] [--add-missing NAME=FILE]... [--volume-size SIZE [--volume-name NAME]] DIR OUTPUT\n"
+    "usage: mkfileset [--seed HEX] [--add-missing NAME=FILE]... [--compress LEVEL]\n"
+    "                 [--volume-size SIZE [--volume-name NAME]] DIR OUTPUT\n"
     "       mkfileset [--seed HEX] --list CONTAINER|SETUP.EXE\n"
-    "       mkfileset [--volume-size SIZE] --check DIR\n"
+    "       mkfileset [--compress LEVEL] [--volume-size SIZE] --check DIR\n"
     "HEX is 64 uppercase hexadecimal digits; without it the built-in seed is used.\n"
     "--add-missing packs FILE as NAME (relative, \\ between folders, Windows-1252) where DIR has no NAME.\n"
     "--volume-size writes the files into data volumes of SIZE bytes (K, M, G: powers of 1024) beside OUTPUT,\n"
     "named NAME-1.bin, NAME-2.bin, ... (NAME: OUTPUT's name without its extension), and the volume index\n"
-    "setup.exe carries as OUTPUT.\n";
+    "setup.exe carries as OUTPUT.\n"
+    "--compress compresses the files with zstd at LEVEL (1 to 22) in independent blocks; without volumes\n"
+    "the blocks go into OUTPUT.blocks, which setup.exe carries beside the index OUTPUT.\n";
 
 // One line per problem, each under the program's name.
 void report(std::ostream& err, const std::string& problems) {
@@ -54,6 +57,7 @@ int run_mkfileset(const std::vector<std::string>& args, std::ostream& out, std::
   std::vector<MissingFile> missing;
   std::optional<VolumePlan> volumes;
   std::string volume_name;
+  int compress_level = 0;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     if (arg == "--help" || arg == "-h") {
@@ -79,6 +83,10 @@ int run_mkfileset(const std::vector<std::string>& args, std::ostream& out, std::
       volumes.emplace();
       volumes->volume_size = parse_volume_size(args[++i]);
       if (volumes->volume_size == 0) return usage(err, "--volume-size takes a size such as 700M or 4G");
+    } else if (arg == "--compress") {
+      if (i + 1 == args.size()) return usage(err, "--compress needs a level");
+      compress_level = parse_compress_level(args[++i]);
+      if (compress_level == 0) return usage(err, "--compress takes a level from 1 to 22");
     } else if (arg == "--volume-name") {
       if (i + 1 == args.size()) return usage(err, "--volume-name needs a name");
       volume_name = args[++i];
@@ -91,6 +99,12 @@ int run_mkfileset(const std::vector<std::string>& args, std::ostream& out, std::
     } else {
       operands.push_back(arg);
     }
+  }
+
+  // Compressed blocks go into setup.exe itself unless volumes are asked for.
+  if (compress_level > 0) {
+    if (!volumes) volumes.emplace();
+    volumes->compress_level = compress_level;
   }
 
   if (check) {
@@ -120,7 +134,8 @@ int run_mkfileset(const std::vector<std::string>& args, std::ostream& out, std::
   }
 
   if (operands.size() != 2) return usage(err, "expected a folder and an output file");
-  if (!volume_name.empty() && !volumes) return usage(err, "--volume-name goes with --volume-size");
+  if (!volume_name.empty() && (!volumes || volumes->volume_size == 0))
+    return usage(err, "--volume-name goes with --volume-size");
   if (volumes) {
     const std::optional<std::string> name =
         utf8_to_cp1252(volume_name.empty() ? std::filesystem::path(operands[1]).stem().string() : volume_name);
@@ -141,7 +156,13 @@ int run_mkfileset(const std::vector<std::string>& args, std::ostream& out, std::
   }
   out << "mkfileset: wrote " << operands[1] << " (" << outcome.entries << " entries, " << outcome.bytes
       << " bytes)\n";
-  if (volumes) {
+  if (volumes && volumes->compress_level > 0) {
+    out << "mkfileset: compressed " << outcome.data_bytes << " bytes of file data to " << outcome.stored_bytes
+        << " bytes at level " << volumes->compress_level << '\n';
+  }
+  if (volumes && volumes->volume_size == 0) {
+    out << "mkfileset: wrote " << blocks_path_for(operands[1]).string() << '\n';
+  } else if (volumes) {
     out << "mkfileset: wrote " << outcome.volumes << " volume" << (outcome.volumes == 1 ? "" : "s") << " "
         << cp1252_to_utf8(volumes->name) << "-1.bin" << (outcome.volumes > 1 ? " to -" + std::to_string(outcome.volumes) + ".bin" : "")
         << " (" << outcome.data_bytes << " bytes of file data)\n";

@@ -166,10 +166,13 @@ ListResult list_payload(const std::string& path, const std::vector<std::uint8_t>
       const PeResource index =
           find_pe_resource(file.data(), file.size(), volume_index_resource_type, volume_index_resource_name);
       if (index.status == PeResourceStatus::found) {
-        out << "setup program: the payload lies in data volumes; the index is its resource "
-            << volume_index_resource_name << " (" << index.size << " bytes)\n";
+        const PeResource blocks = find_pe_resource(file.data(), file.size(), block_resource_type, block_resource_name);
+        ByteRegion in_program;
+        if (blocks.status == PeResourceStatus::found) in_program = {file.data() + blocks.offset, blocks.size};
+        out << "setup program: the payload lies in blocks; the index is its resource " << volume_index_resource_name
+            << " (" << index.size << " bytes)\n";
         return list_volumes(file.data() + index.offset, index.size, std::filesystem::path(path).parent_path(),
-                            checksum, out);
+                            in_program, checksum, out);
       }
     }
       err << "mkfileset: '" << path << "': not a container: a program without the resource "

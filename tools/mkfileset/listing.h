@@ -29,15 +29,23 @@ inline ListResult list_fileset(const std::vector<std::uint8_t>& bytes, Tdigest& 
 // or the file CONTAINER.sums beside a bare container. A program without them
 // fails, as setup.exe would refuse it; a bare container without them is only
 // listed.
-// A setup program that carries a volume index (resource EXEBINVOLUMES)
-// instead is listed from its index, and each of its volumes in its folder is
-// checked as setup.exe checks it: header, size and every block.
+// A setup program that carries a block index (resource EXEBINVOLUMES)
+// instead is listed from its index, and its blocks are checked as setup.exe
+// checks them: each volume in its folder (header, size and every block), or
+// the blocks it carries itself (resource EXEBINBLOCKS).
 ListResult list_payload(const std::string& path, const std::vector<std::uint8_t>& file, Tdigest& checksum,
                         std::ostream& out, std::ostream& err);
 
-// The index's entries, its digest, and the volumes in folder.
+// Bytes held in memory: the blocks a program carries itself.
+struct ByteRegion {
+  const std::uint8_t* bytes = nullptr;
+  std::size_t size = 0;
+};
+
+// The index's entries, its digest, and its blocks: in the volumes in folder,
+// or in in_program (the program's resource EXEBINBLOCKS).
 ListResult list_volumes(const std::uint8_t* bytes, std::size_t size, const std::filesystem::path& folder,
-                        Tdigest& checksum, std::ostream& out);
+                        const ByteRegion& in_program, Tdigest& checksum, std::ostream& out);
 
 // A name as UTF-8, with control characters shown as \xNN.
 std::string printable_name(const std::string& cp1252);

@@ -20,6 +20,7 @@ struct PackOutcome {
   std::size_t bytes = 0;  // of the container, or of the volume index
   std::uint32_t volumes = 0;     // data volumes written beside it, if any
   std::uint64_t data_bytes = 0;  // of file data in them
+  std::uint64_t stored_bytes = 0;  // of blocks as stored, compressed or not
 
   bool ok() const { return error.empty(); }
 };

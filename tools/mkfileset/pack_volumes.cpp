@@ -2,9 +2,12 @@
 
 #include <unistd.h>
 
+#include <zstd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <memory>
+#include <thread>
 
 #include "core/sha256.h"
 #include "payload/volume_index.h"
@@ -24,44 +27,121 @@ PackOutcome refused(std::string error) {
   return outcome;
 }
 
-// The block size for volumes of volume_size: the plan's, or for volumes
-// smaller than one such block, the largest power of two that fits.
+// The block size for the plan: the compressed sizes suit the level, and for
+// volumes smaller than one such block, the largest power of two that fits.
 std::uint32_t block_size_for(const VolumePlan& plan) {
   std::uint32_t block = plan.block_size;
-  while (block > smallest_block_size && block > plan.volume_size) block /= 2;
+  if (block == 0) {
+    block = plan.compress_level >= 20 ? ultra_block_size
+            : plan.compress_level > 0 ? compressed_block_size
+                                      : default_block_size;
+  }
+  while (block > smallest_block_size && plan.volume_size > 0 && block > plan.volume_size) block /= 2;
   return block;
 }
 
-// Cuts the file data into blocks and volumes as it streams past.
+// Compresses blocks on every core, each with a context of its own; a block
+// that does not shrink by at least 1% is stored as it is.
+class BlockCompressor {
+ public:
+  BlockCompressor(int level, std::uint32_t block_size)
+      : level_(level), threads_(std::max(1u, std::thread::hardware_concurrency())) {
+    for (unsigned t = 0; t < threads_; ++t) {
+      contexts_.emplace_back(ZSTD_createCCtx());
+      out_.emplace_back(ZSTD_compressBound(block_size));
+    }
+  }
+
+  bool ready() const {
+    for (const auto& c : contexts_)
+      if (!c) return false;
+    return true;
+  }
+  unsigned threads() const { return threads_; }
+
+  // The stored form of each of blocks (at most threads()); a stored block
+  // is left where it is, a compressed one goes to compressed(i).
+  std::vector<PackedBlock> compress(const std::vector<std::vector<std::uint8_t>>& blocks) {
+    std::vector<PackedBlock> made(blocks.size());
+    const auto one = [&](std::size_t i) {
+      const std::vector<std::uint8_t>& in = blocks[i];
+      ZSTD_CCtx* c = contexts_[i].get();
+      ZSTD_CCtx_reset(c, ZSTD_reset_session_and_parameters);
+      ZSTD_CCtx_setParameter(c, ZSTD_c_compressionLevel, level_);
+      ZSTD_CCtx_setParameter(c, ZSTD_c_checksumFlag, 0);
+      ZSTD_CCtx_setParameter(c, ZSTD_c_contentSizeFlag, 1);
+      const std::size_t n = ZSTD_compress2(c, out_[i].data(), out_[i].size(), in.data(), in.size());
+      PackedBlock& b = made[i];
+      b.sum = xxh3_64(in.data(), in.size());
+      if (!ZSTD_isError(n) && n > 0 && n < in.size() - in.size() / 100) {
+        b.method = BlockMethod::zstd;
+        b.stored_size = static_cast<std::uint32_t>(n);
+        b.digest = sha256(out_[i].data(), n);
+      } else {
+        b.stored_size = static_cast<std::uint32_t>(in.size());
+        b.digest = sha256(in.data(), in.size());
+      }
+    };
+    std::vector<std::thread> running;
+    for (std::size_t i = 1; i < blocks.size(); ++i) running.emplace_back(one, i);
+    if (!blocks.empty()) one(0);
+    for (std::thread& t : running) t.join();
+    return made;
+  }
+
+  const std::uint8_t* compressed(std::size_t i) const { return out_[i].data(); }
+
+ private:
+  struct FreeContext {
+    void operator()(ZSTD_CCtx* c) const { ZSTD_freeCCtx(c); }
+  };
+  int level_;
+  unsigned threads_;
+  std::vector<std::unique_ptr<ZSTD_CCtx, FreeContext>> contexts_;
+  std::vector<std::vector<std::uint8_t>> out_;
+};
+
+// Cuts the file data into blocks as it streams past, stores or compresses
+// each, and places them into volumes (or the one file of blocks for
+// setup.exe itself).
 class VolumeWriter {
  public:
-  VolumeWriter(const fs::path& folder, const std::string& name, std::uint64_t capacity, std::uint32_t block_size)
-      : folder_(folder), name_(name), capacity_(capacity), block_(block_size) {}
+  VolumeWriter(const fs::path& folder, const std::string& name, std::uint64_t capacity, std::uint32_t block_size,
+               int level, fs::path in_program)
+      : folder_(folder), name_(name), capacity_(capacity), block_size_(block_size), in_program_(std::move(in_program)) {
+    if (level > 0) compressor_ = std::make_unique<BlockCompressor>(level, block_size);
+    batch_.emplace_back();
+    batch_.back().reserve(block_size);
+  }
+
+  bool ready() const { return !compressor_ || compressor_->ready(); }
 
   bool add(const std::uint8_t* p, std::size_t n, std::string& error) {
     while (n > 0) {
-      const std::size_t take = std::min(n, block_.size() - filled_);
-      std::copy(p, p + take, block_.begin() + static_cast<std::ptrdiff_t>(filled_));
-      filled_ += take;
+      std::vector<std::uint8_t>& block = batch_.back();
+      const std::size_t take = std::min(n, block_size_ - block.size());
+      block.insert(block.end(), p, p + take);
       p += take;
       n -= take;
-      if (filled_ == block_.size() && !flush(error)) return false;
+      if (block.size() == block_size_ && !block_full(error)) return false;
     }
     return true;
   }
 
   // The last, shorter block; an empty product still has one volume.
   bool end_data(std::string& error) {
-    if (filled_ > 0 && !flush(error)) return false;
-    return !volumes_.empty() || open_volume(error);
+    if (!batch_.back().empty() && !block_full(error)) return false;
+    batch_.pop_back();
+    if (!flush(error)) return false;
+    return !files_.empty() || open_file(error);
   }
 
-  bool write_headers(std::uint64_t build_id, std::uint64_t data_length, std::string& error) {
-    const auto count = static_cast<std::uint32_t>(volumes_.size());
-    for (std::uint32_t n = 1; n <= count; ++n) {
-      const VolumeSpan span{(n - 1) * capacity_, std::min(capacity_, data_length - (n - 1) * capacity_)};
-      const std::vector<std::uint8_t> header = encode_volume_header(n, count, build_id, span, data_length);
-      if (!volumes_[n - 1]->write_at(0, header.data(), header.size())) {
+  bool write_headers(const VolumeIndex& index, std::string& error) {
+    if (index.in_program()) return true;
+    for (std::uint32_t n = 1; n <= index.volume_count(); ++n) {
+      const std::vector<std::uint8_t> header =
+          encode_volume_header(n, index.volume_count(), index.build_id(), index.volume(n), index.stored_length());
+      if (n > files_.size() || !files_[n - 1]->write_at(0, header.data(), header.size())) {
         error = quoted(path(n)) + ": cannot write: " + errno_text();
         return false;
       }
@@ -70,8 +150,13 @@ class VolumeWriter {
   }
 
   bool commit(std::string& error) {
-    for (std::uint32_t n = 1; n <= volumes_.size(); ++n) {
-      if (!volumes_[n - 1]->commit(path(n))) {
+    if (!in_program_.empty()) {
+      if (files_[0]->commit(in_program_)) return true;
+      error = quoted(in_program_) + ": cannot write: " + errno_text();
+      return false;
+    }
+    for (std::uint32_t n = 1; n <= files_.size(); ++n) {
+      if (!files_[n - 1]->commit(path(n))) {
         error = quoted(path(n)) + ": cannot write: " + errno_text();
         return false;
       }
@@ -86,57 +171,110 @@ class VolumeWriter {
         continue;
       const std::string number = file.substr(prefix.size(), file.size() - prefix.size() - 4);
       if (number.find_first_not_of("0123456789") != std::string::npos || number.size() > 9) continue;
-      if (std::stoul(number) > volumes_.size()) fs::remove(e.path(), ec);
+      if (std::stoul(number) > files_.size()) fs::remove(e.path(), ec);
     }
     return true;
   }
 
-  const std::vector<Sha256Digest>& block_digests() const { return digests_; }
-  std::uint32_t count() const { return static_cast<std::uint32_t>(volumes_.size()); }
+  const std::vector<PackedBlock>& blocks() const { return blocks_; }
+  std::uint32_t count() const { return in_program_.empty() ? static_cast<std::uint32_t>(files_.size()) : 0; }
+  std::uint64_t stored_bytes() const { return stored_bytes_; }
 
  private:
   fs::path path(std::uint32_t n) const { return folder_ / (name_ + "-" + std::to_string(n) + ".bin"); }
 
-  bool open_volume(std::string& error) {
-    if (volumes_.size() == most_volumes) {
+  bool block_full(std::string& error) {
+    if (!compressor_ || batch_.size() == compressor_->threads()) {
+      if (!flush(error)) return false;
+    }
+    batch_.emplace_back();
+    batch_.back().reserve(block_size_);
+    return true;
+  }
+
+  // Stores the blocks gathered so far, in order.
+  bool flush(std::string& error) {
+    if (batch_.empty()) return true;
+    if (compressor_) {
+      const std::vector<PackedBlock> made = compressor_->compress(batch_);
+      for (std::size_t i = 0; i < made.size(); ++i) {
+        const std::uint8_t* bytes = made[i].method == BlockMethod::zstd ? compressor_->compressed(i) : batch_[i].data();
+        if (!place(made[i], bytes, error)) return false;
+      }
+    } else {
+      for (const std::vector<std::uint8_t>& block : batch_) {
+        PackedBlock b;
+        b.stored_size = static_cast<std::uint32_t>(block.size());
+        b.digest = sha256(block.data(), block.size());
+        b.sum = xxh3_64(block.data(), block.size());
+        if (!place(b, block.data(), error)) return false;
+      }
+    }
+    batch_.clear();
+    return true;
+  }
+
+  bool open_file(std::string& error) {
+    if (files_.size() == most_volumes) {
       error = "more than " + std::to_string(most_volumes) + " volumes: choose a larger volume size";
       return false;
     }
-    const fs::path target = path(static_cast<std::uint32_t>(volumes_.size()) + 1);
+    const fs::path target = in_program_.empty() ? path(static_cast<std::uint32_t>(files_.size()) + 1) : in_program_;
     auto file = std::make_unique<TemporaryFile>(target);
     const std::vector<std::uint8_t> placeholder(volume_header_size, 0);
-    if (!file->created() || !file->write(placeholder.data(), placeholder.size())) {
+    if (!file->created() || (in_program_.empty() && !file->write(placeholder.data(), placeholder.size()))) {
       error = quoted(target) + ": cannot create a file there: " + errno_text();
       return false;
     }
-    volumes_.push_back(std::move(file));
+    files_.push_back(std::move(file));
     in_volume_ = 0;
     return true;
   }
 
-  bool flush(std::string& error) {
-    if ((volumes_.empty() || in_volume_ == capacity_) && !open_volume(error)) return false;
-    digests_.push_back(sha256(block_.data(), filled_));
-    if (!volumes_.back()->write(block_.data(), filled_)) {
-      error = quoted(path(count())) + ": cannot write: " + errno_text();
+  bool place(const PackedBlock& block, const std::uint8_t* bytes, std::string& error) {
+    const bool next_volume = in_program_.empty() && in_volume_ + block.stored_size > capacity_;
+    if ((files_.empty() || next_volume) && !open_file(error)) return false;
+    if (!files_.back()->write(bytes, block.stored_size)) {
+      error = quoted(in_program_.empty() ? path(count()) : in_program_) + ": cannot write: " + errno_text();
       return false;
     }
-    in_volume_ += filled_;
-    filled_ = 0;
+    in_volume_ += block.stored_size;
+    stored_bytes_ += block.stored_size;
+    if (!in_program_.empty() && stored_bytes_ > most_blocks_in_program) {
+      error = "the compressed files take more than " + std::to_string(most_blocks_in_program >> 20) +
+              " MiB, more than setup.exe can carry: use data volumes (--volume-size)";
+      return false;
+    }
+    blocks_.push_back(block);
     return true;
   }
 
   fs::path folder_;
   std::string name_;
   std::uint64_t capacity_;
-  std::vector<std::uint8_t> block_;
-  std::size_t filled_ = 0;
+  std::size_t block_size_;
+  fs::path in_program_;
+  std::unique_ptr<BlockCompressor> compressor_;
+  std::vector<std::vector<std::uint8_t>> batch_;  // blocks not yet stored; the last one filling
   std::uint64_t in_volume_ = 0;
-  std::vector<std::unique_ptr<TemporaryFile>> volumes_;
-  std::vector<Sha256Digest> digests_;
+  std::uint64_t stored_bytes_ = 0;
+  std::vector<std::unique_ptr<TemporaryFile>> files_;
+  std::vector<PackedBlock> blocks_;
 };
 
 }  // namespace
+
+fs::path blocks_path_for(const fs::path& index_output) {
+  fs::path p = index_output;
+  p += ".blocks";
+  return p;
+}
+
+int parse_compress_level(const std::string& text) {
+  if (text.empty() || text.size() > 2 || text.find_first_not_of("0123456789") != std::string::npos) return 0;
+  const int level = std::stoi(text);
+  return level >= 1 && level <= 22 ? level : 0;
+}
 
 std::uint64_t parse_volume_size(const std::string& text) {
   if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0]))) return 0;
@@ -161,10 +299,12 @@ PackOutcome pack_volumes(const TreeScan& scan, const fs::path& index_output, con
                          Tdigest& checksum) {
   if (!scan.ok()) return refused(scan.error);
   const std::uint32_t block_size = block_size_for(plan);
-  const std::uint64_t capacity = plan.volume_size / block_size * block_size;
-  if (capacity == 0) {
+  const bool in_program = plan.volume_size == 0;
+  const std::uint64_t capacity = in_program ? 0 : plan.volume_size;
+  if (!in_program && capacity < block_size) {
     return refused("the volume size must be at least " + std::to_string(smallest_block_size / 1024) + " KiB");
   }
+  if (in_program && plan.compress_level == 0) return refused("only compressed blocks go into setup.exe itself");
   VolumeIndexInput input;
   input.volume_name = plan.name;
   input.block_size = block_size;
@@ -175,13 +315,15 @@ PackOutcome pack_volumes(const TreeScan& scan, const fs::path& index_output, con
     input.sizes.push_back(e.folder ? fileset_folder_size : e.size);
     data_length += e.folder ? 0 : static_cast<std::uint64_t>(e.size);
   }
-  if (volumes_needed(data_length, capacity) > most_volumes) {
+  if (!in_program && volumes_needed(data_length, capacity) > most_volumes) {
     return refused(std::to_string(volumes_needed(data_length, capacity)) + " volumes of " +
                    std::to_string(capacity) + " bytes: choose a larger volume size (at most " +
                    std::to_string(most_volumes) + " volumes)");
   }
 
-  VolumeWriter volumes(index_output.parent_path(), plan.name, capacity, block_size);
+  VolumeWriter volumes(index_output.parent_path(), plan.name, capacity, block_size, plan.compress_level,
+                       in_program ? blocks_path_for(index_output) : fs::path());
+  if (!volumes.ready()) return refused("zstd: cannot make a compression context");
   TemporaryFile index_file(index_output);
   if (!index_file.created()) return refused(quoted(index_output) + ": cannot create a file there: " + errno_text());
   std::vector<std::uint8_t> buffer(1 << 20);
@@ -205,11 +347,11 @@ PackOutcome pack_volumes(const TreeScan& scan, const fs::path& index_output, con
   }
   std::string error;
   if (!volumes.end_data(error)) return refused(error);
-  input.block_digests = volumes.block_digests();
+  input.blocks = volumes.blocks();
   const std::vector<std::uint8_t> index = encode_volume_index(input, checksum);
   const std::optional<VolumeIndex> made = VolumeIndex::open(index.data(), index.size());
-  if (!made) return refused("the volume index would not be readable (more entries or blocks than it can hold)");
-  if (!volumes.write_headers(made->build_id(), data_length, error)) return refused(error);
+  if (!made) return refused("the block index would not be readable (more entries or blocks than it can hold)");
+  if (!volumes.write_headers(*made, error)) return refused(error);
   if (!index_file.write(index.data(), index.size())) return refused(quoted(index_output) + ": cannot write");
   if (!volumes.commit(error)) return refused(error);
   if (!index_file.commit(index_output)) return refused(quoted(index_output) + ": cannot write: " + errno_text());
@@ -218,5 +360,6 @@ PackOutcome pack_volumes(const TreeScan& scan, const fs::path& index_output, con
   outcome.bytes = index.size();
   outcome.volumes = volumes.count();
   outcome.data_bytes = data_length;
+  outcome.stored_bytes = volumes.stored_bytes();
   return outcome;
 }

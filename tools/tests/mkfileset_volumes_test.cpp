@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "core/sha256.h"
+#include "payload/block_decoder.h"
 #include "payload/volume_index.h"
 #include "payload/xxh3.h"
 #include "tools/mkfileset/listing.h"
@@ -70,7 +71,7 @@ TEST_F(VolumePacking, VolumesHoldEveryByteOnceAndMatchTheIndex) {
   for (std::uint64_t b = 0; b < index->block_count(); ++b) {
     const std::size_t at = b * index->block_size();
     EXPECT_EQ(sha256(data.data() + at, std::min<std::size_t>(index->block_size(), data.size() - at)),
-              index->block_digest(b))
+              index->block(b).digest)
         << "block " << b;
   }
   const PayloadLayout layout = index->layout();
@@ -90,7 +91,7 @@ TEST_F(VolumePacking, VolumesHoldEveryByteOnceAndMatchTheIndex) {
   // --list checks every volume as setup.exe would.
   std::ostringstream listed;
   Tdigest list_checksum(seed_a);
-  EXPECT_EQ(list_volumes(bytes.data(), bytes.size(), index_path().parent_path(), list_checksum, listed),
+  EXPECT_EQ(list_volumes(bytes.data(), bytes.size(), index_path().parent_path(), {}, list_checksum, listed),
             ListResult::matches)
       << listed.str();
   std::vector<std::uint8_t> second = read_file(volume(2));
@@ -98,7 +99,7 @@ TEST_F(VolumePacking, VolumesHoldEveryByteOnceAndMatchTheIndex) {
   write_file(volume(2), std::string(second.begin(), second.end()));
   fs::remove(volume(3));
   std::ostringstream damaged;
-  EXPECT_EQ(list_volumes(bytes.data(), bytes.size(), index_path().parent_path(), list_checksum, damaged),
+  EXPECT_EQ(list_volumes(bytes.data(), bytes.size(), index_path().parent_path(), {}, list_checksum, damaged),
             ListResult::wrong_sums);
   EXPECT_NE(damaged.str().find("volume game-setup-1.bin: matches\nvolume game-setup-2.bin: damaged\n"
                                "volume game-setup-3.bin: missing\n"),
@@ -113,6 +114,101 @@ TEST_F(VolumePacking, VolumesHoldEveryByteOnceAndMatchTheIndex) {
   ASSERT_EQ(pack("256K").code, 0);
   const std::vector<std::uint8_t> other = read_file(index_path());
   EXPECT_NE(VolumeIndex::open(other.data(), other.size())->build_id(), index->build_id());
+}
+
+// --compress: text shrinks and is stored as zstd frames, random bytes stay as
+// they are; decoded in order the blocks give every file's bytes, in setup.exe
+// itself (OUTPUT.blocks) or in volumes; --list decodes and checks each block,
+// and finds a changed byte.
+TEST_F(VolumePacking, CompressedBlocksDecodeToTheFilesInEitherPlace) {
+  std::string noise(compressed_block_size, 0);
+  std::uint32_t x = 5;
+  for (char& c : noise) c = static_cast<char>((x = x * 1664525u + 1013904223u) >> 24);
+  const std::string text = pattern(5 << 20, 'a');
+  fs::create_directories(src() / "data");
+  write_file(src() / "data" / "noise.bin", noise);
+  write_file(src() / "data" / "text.txt", text);
+  write_file(src() / "small.txt", "hello");
+  const std::string all = noise + text + "hello";
+  struct Case {
+    const char* what;
+    std::vector<std::string> options;
+    std::uint32_t volumes;
+  };
+  const Case cases[] = {
+      {"in setup.exe", {"--compress", "3"}, 0},
+      {"in volumes", {"--compress", "3", "--volume-size", "8M", "--volume-name", "game-setup"}, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(index_path().parent_path());
+    fs::create_directories(index_path().parent_path());
+    std::vector<std::string> args = {"--seed", seed_a};
+    args.insert(args.end(), c.options.begin(), c.options.end());
+    args.push_back(src().string());
+    args.push_back(index_path().string());
+    const Cli cli = run(args);
+    ASSERT_EQ(cli.code, 0) << cli.err;
+    const std::vector<std::uint8_t> bytes = read_file(index_path());
+    const auto index = VolumeIndex::open(bytes.data(), bytes.size());
+    ASSERT_TRUE(index);
+    ASSERT_EQ(index->volume_count(), c.volumes);
+    ASSERT_EQ(index->block_count(), 2u);
+    EXPECT_EQ(index->block(0).method, BlockMethod::stored) << "random bytes do not shrink";
+    EXPECT_EQ(index->block(1).method, BlockMethod::zstd);
+    EXPECT_LT(index->block(1).stored_size, text.size() / 10);
+
+    // The stored stream: the blocks file, or the volumes after their headers.
+    std::string stored;
+    const auto add = [&stored](const fs::path& p, std::size_t skip) {
+      const std::vector<std::uint8_t> v = read_file(p);
+      stored.append(v.begin() + static_cast<std::ptrdiff_t>(skip), v.end());
+    };
+    if (c.volumes == 0) add(blocks_path_for(index_path()), 0);
+    for (std::uint32_t n = 1; n <= c.volumes; ++n) add(volume(static_cast<int>(n)), volume_header_size);
+    ASSERT_EQ(stored.size(), index->stored_length());
+    std::string decoded;
+    BlockDecoder decoder;
+    for (std::uint64_t b = 0; b < index->block_count(); ++b) {
+      const BlockEntry e = index->block(b);
+      const auto* in = reinterpret_cast<const std::uint8_t*>(stored.data() + e.stored_offset);
+      EXPECT_EQ(sha256(in, e.stored_size), e.digest);
+      std::string out(e.original_size, 0);
+      if (e.method == BlockMethod::zstd) {
+        ASSERT_EQ(decoder.decode(in, e.stored_size, reinterpret_cast<std::uint8_t*>(out.data()), out.size()),
+                  BlockFault::none);
+      } else {
+        out.assign(reinterpret_cast<const char*>(in), e.stored_size);
+      }
+      EXPECT_EQ(xxh3_64(out.data(), out.size()), e.sum);
+      decoded += out;
+    }
+    EXPECT_TRUE(decoded == all);
+
+    const ByteRegion in_program{reinterpret_cast<const std::uint8_t*>(stored.data()),
+                                c.volumes == 0 ? stored.size() : 0};
+    std::ostringstream listed;
+    Tdigest list_checksum(seed_a);
+    EXPECT_EQ(list_volumes(bytes.data(), bytes.size(), index_path().parent_path(), in_program, list_checksum, listed),
+              ListResult::matches)
+        << listed.str();
+    // A changed byte in the compressed block.
+    const std::size_t at = index->block(1).stored_offset + 20;
+    if (c.volumes == 0) {
+      stored[at] ^= 0x10;
+    } else {
+      std::vector<std::uint8_t> v = read_file(volume(2));
+      v[volume_header_size + 20] ^= 0x10;
+      write_file(volume(2), std::string(v.begin(), v.end()));
+    }
+    std::ostringstream damaged;
+    EXPECT_EQ(list_volumes(bytes.data(), bytes.size(), index_path().parent_path(), in_program, list_checksum, damaged),
+              ListResult::wrong_sums)
+        << damaged.str();
+    EXPECT_NE(damaged.str().find("damaged"), std::string::npos) << damaged.str();
+  }
+  EXPECT_EQ(run({"--compress", "23", src().string(), index_path().string()}).code, 2);
+  EXPECT_EQ(run({"--compress", "max", src().string(), index_path().string()}).code, 2);
 }
 
 TEST_F(VolumePacking, SizesAndNamesTheMakerGives) {
