@@ -47,11 +47,22 @@ void read_as_index(const std::uint8_t* data, std::size_t size) {
   if (!index) return;
   const PayloadLayout layout = index->layout();
   if (layout.names_exact && layout.sizes_fill_data) InstallPlan plan(layout);
+  // Volumes hold whole blocks, in order, and together the stored stream.
+  std::uint64_t next_block = 0, next_offset = 0;
   for (std::uint32_t n = 1; n <= index->volume_count() && n <= 1000; ++n) {
     const VolumeSpan span = index->volume(n);
-    if (span.offset + span.size > index->data_length()) std::abort();
+    if (span.first_block != next_block || span.offset != next_offset) std::abort();
+    next_block = span.end_block;
+    next_offset = span.offset + span.size;
   }
-  for (std::uint64_t b = 0; b < index->block_count(); ++b) index->block_digest(b);
+  std::uint64_t stored = 0;
+  for (std::uint64_t b = 0; b < index->block_count(); ++b) {
+    const BlockEntry e = index->block(b);
+    if (e.stored_offset != stored || e.stored_size > index->block_size() || e.original_size > index->block_size())
+      std::abort();
+    stored += e.stored_size;
+  }
+  if (stored != index->stored_length()) std::abort();
 }
 
 }  // namespace
