@@ -70,12 +70,32 @@ void BlockPipeline::make_all(Ring& ring, unsigned worker) {
   unsigned slot = 0;
   for (std::uint64_t b = first_ + worker; b < end_; b += workers) {
     const HANDLE waits[2] = {stop_.get(), ring.free.get()};
-    if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 1) return;
-    ring.made[slot] = maker_(worker, b, ring.slots[slot].get());
+    const DWORD woken = WaitForMultipleObjects(2, waits, FALSE, INFINITE);
+    if (woken == WAIT_OBJECT_0) return;
+    if (woken != WAIT_OBJECT_0 + 1) {
+      // The taker waits for this block: it gets a problem, never silence.
+      ring.made[slot] = {};
+      ring.made[slot].problem = {VolumeFault::damaged, 0, "the reading thread failed"};
+      ReleaseSemaphore(ring.filled.get(), 1, nullptr);
+      return;
+    }
+    ring.made[slot] = make(worker, b, ring.slots[slot].get());
     const bool failed = !ring.made[slot].problem.ok();
     ReleaseSemaphore(ring.filled.get(), 1, nullptr);
     if (failed) return;
     slot = (slot + 1) % slots_;
+  }
+}
+
+// An allocation that fails inside the maker ends this block with a problem,
+// which the run rolls back, instead of ending the process on a worker.
+MadeBlock BlockPipeline::make(unsigned worker, std::uint64_t block, std::uint8_t* into) {
+  try {
+    return maker_(worker, block, into);
+  } catch (...) {
+    MadeBlock failed;
+    failed.problem = {VolumeFault::damaged, 0, "out of memory"};
+    return failed;
   }
 }
 
@@ -92,7 +112,7 @@ BlockPipeline::Block BlockPipeline::next() {
   const std::uint64_t number = next_++;
   if (!rings_[0]->thread) {
     Ring& ring = *rings_[0];
-    ring.made[0] = maker_(0, number, ring.slots[0].get());
+    ring.made[0] = make(0, number, ring.slots[0].get());
     block.data = ring.slots[0].get();
     block.size = ring.made[0].size;
     block.problem = failed_ = ring.made[0].problem;

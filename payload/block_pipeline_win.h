@@ -53,6 +53,7 @@ class BlockPipeline {
   struct Ring;
   static DWORD WINAPI work(void* ring);
   void make_all(Ring& ring, unsigned worker);
+  MadeBlock make(unsigned worker, std::uint64_t block, std::uint8_t* into);
 
   Maker maker_;
   std::uint64_t first_, end_, next_;

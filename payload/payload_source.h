@@ -69,12 +69,19 @@ class ContainerSource final : public PayloadSource {
 using RetryVolume = std::function<bool(const VolumeProblem&)>;
 
 // Where the blocks of a compressed payload lie in the program's own file
-// (resource EXEBINBLOCKS); size 0 when the program has none.
+// (resource EXEBINBLOCKS); size 0 when the program has none. bytes reads
+// them once open_program_blocks opened the file: one handle for the check
+// and every worker, which lets nobody rename the file and put another in
+// its place between them.
 struct BlockRegion {
   std::string path;
   std::uint64_t offset = 0;
   std::uint64_t size = 0;
+  std::shared_ptr<ByteSource> bytes;
 };
+
+// Opens region's file for the whole run, sharing it for reading only.
+bool open_program_blocks(BlockRegion& region);
 
 // Whether every volume of index lies in folder (ends with "\") and its header
 // and size belong to this index; each problem is offered to retry, which may

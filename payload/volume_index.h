@@ -131,6 +131,6 @@ std::vector<std::uint8_t> encode_volume_header(std::uint32_t number, std::uint32
 // the block count; empty when a block is larger than capacity (or capacity
 // is 0). No blocks still take one volume.
 std::vector<std::uint64_t> place_in_volumes(const std::vector<std::uint32_t>& stored_sizes, std::uint64_t capacity);
-// How many volumes data_length bytes of blocks stored as they are take at
-// capacity bytes each (at least one); compressed blocks take no more.
+// How many volumes data_length bytes take at capacity bytes each (at least
+// one), when capacity is a whole number of blocks stored as they are.
 std::uint32_t volumes_needed(std::uint64_t data_length, std::uint64_t capacity);

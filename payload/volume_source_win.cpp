@@ -22,6 +22,7 @@ constexpr unsigned stored_blocks_ahead = 3;
 constexpr unsigned most_decoding_workers = 4;
 // Each worker holds its slots and a buffer for the stored bytes; large
 // blocks get fewer of both, so that memory stays near 128 MiB at most.
+// Stored blocks have no buffer of their own.
 constexpr std::uint64_t decoding_memory = 128u << 20;
 
 struct ReadingPlan {
@@ -30,7 +31,10 @@ struct ReadingPlan {
 };
 
 ReadingPlan reading_plan(const VolumeIndex& index) {
-  if (!index.compressed()) return {1, stored_blocks_ahead};
+  if (!index.compressed()) {
+    const auto affordable = static_cast<unsigned>(decoding_memory / index.block_size());
+    return {1, std::max(1u, std::min(stored_blocks_ahead, affordable))};
+  }
   SYSTEM_INFO system{};
   GetSystemInfo(&system);
   const unsigned slots = index.block_size() > compressed_block_size ? 1 : 2;
@@ -106,13 +110,11 @@ class VolumeReader {
     data_.reset();
     if (number == 0) {
       path_ = in_program_.path;
-      WinHandle file(CreateFileA(path_.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                 OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-      if (!file) {
+      if (!in_program_.bytes) {
         problem = {VolumeFault::missing, 0, path_};
         return false;
       }
-      data_ = std::make_unique<FileRegion>(std::move(file), in_program_.offset, in_program_.size);
+      data_ = in_program_.bytes;
       data_offset_ = 0;
     } else {
       OpenedVolume opened = open_volume(index_, folder_, number);
@@ -137,8 +139,8 @@ class VolumeReader {
   const VolumeIndex& index_;
   const std::string folder_;
   const BlockRegion in_program_;
-  std::unique_ptr<FileRegion> data_;
-  std::uint64_t data_offset_ = 0;  // where data_ starts in the stored stream
+  std::shared_ptr<ByteSource> data_;  // the program's blocks are shared by the workers
+  std::uint64_t data_offset_ = 0;     // where data_ starts in the stored stream
   std::uint32_t number_ = 0;
   std::string path_;
   std::unique_ptr<std::uint8_t[]> stored_;
@@ -221,23 +223,31 @@ namespace {
 
 // The program's own blocks, every stored byte against its SHA-256.
 VolumeProblem check_blocks_in_program(const VolumeIndex& index, const BlockRegion& in_program) {
-  const VolumeProblem truncated{VolumeFault::truncated, 0, in_program.path};
-  if (in_program.size != index.stored_length()) return truncated;
-  WinHandle file(CreateFileA(in_program.path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                             OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file) return {VolumeFault::missing, 0, in_program.path};
-  FileRegion blocks(std::move(file), in_program.offset, in_program.size);
+  if (!in_program.bytes) return {VolumeFault::missing, 0, in_program.path};
+  if (in_program.size != index.stored_length()) return {VolumeFault::truncated, 0, in_program.path};
   const std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[index.block_size()]);
   if (!buffer) return {VolumeFault::damaged, 0, "out of memory"};
   for (std::uint64_t b = 0; b < index.block_count(); ++b) {
     const BlockEntry e = index.block(b);
-    if (!blocks.read(e.stored_offset, buffer.get(), e.stored_size)) return truncated;
+    if (!in_program.bytes->read(e.stored_offset, buffer.get(), e.stored_size))
+      return {VolumeFault::truncated, 0, in_program.path};
     if (sha256(buffer.get(), e.stored_size) != e.digest) return {VolumeFault::damaged, 0, in_program.path};
   }
   return {};
 }
 
 }  // namespace
+
+bool open_program_blocks(BlockRegion& region) {
+  WinHandle file(CreateFileA(region.path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return false;
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(file.get(), &size) || region.offset + region.size > static_cast<std::uint64_t>(size.QuadPart))
+    return false;
+  region.bytes = std::make_shared<FileRegion>(std::move(file), region.offset, region.size);
+  return true;
+}
 
 VolumeProblem check_volumes(const VolumeIndex& index, const std::string& folder, const BlockRegion& in_program,
                             const RetryVolume& retry) {

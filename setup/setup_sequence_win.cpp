@@ -145,9 +145,10 @@ Outcome SetupSequence::check_volumes_beside() {
 
 // A compressed payload the program carries itself: every stored byte is
 // checked before anything is written, as the single container's are, and a
-// damaged one gets the same message. Nothing is asked again while
-// installing: the program's own file does not change under it.
+// damaged one gets the same message. The file stays open from the check to
+// the last block, so it is the same file throughout; nothing is asked again.
 Outcome SetupSequence::check_program_blocks() {
+  open_program_blocks(program_blocks_);
   const VolumeProblem problem = check_volumes(*volume_index_, "", program_blocks_, nullptr);
   if (!problem.ok()) {
     shell_.log().line("check payload: the compressed blocks in " + problem.path + ": " +

@@ -56,6 +56,7 @@ TEST(Sha256, ProcessorRoundsMatchPortableOnEveryLengthAndSplit) {
   for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
   Sha256 best, portable(Sha256::Rounds::portable);
   EXPECT_FALSE(portable.uses_cpu_instructions());
+  if (!best.uses_cpu_instructions()) GTEST_SKIP() << "this processor has no SHA instructions";
   for (std::size_t n = 0; n <= 300; ++n) {
     best.update(bytes.data(), n);
     portable.update(bytes.data(), n);

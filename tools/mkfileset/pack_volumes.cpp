@@ -49,6 +49,7 @@ class BlockCompressor {
     for (unsigned t = 0; t < threads_; ++t) {
       contexts_.emplace_back(ZSTD_createCCtx());
       out_.emplace_back(ZSTD_compressBound(block_size));
+      check_.emplace_back(block_size);
     }
   }
 
@@ -74,6 +75,10 @@ class BlockCompressor {
       PackedBlock& b = made[i];
       b.sum = xxh3_64(in.data(), in.size());
       if (!ZSTD_isError(n) && n > 0 && n < in.size() - in.size() / 100) {
+        // Decoded once here, as the setup will: a frame that does not give
+        // back its bytes is never shipped.
+        const std::size_t back = ZSTD_decompress(check_[i].data(), check_[i].size(), out_[i].data(), n);
+        if (ZSTD_isError(back) || back != in.size() || xxh3_64(check_[i].data(), back) != b.sum) faulty_ = true;
         b.method = BlockMethod::zstd;
         b.stored_size = static_cast<std::uint32_t>(n);
         b.digest = sha256(out_[i].data(), n);
@@ -90,6 +95,8 @@ class BlockCompressor {
   }
 
   const std::uint8_t* compressed(std::size_t i) const { return out_[i].data(); }
+  // Whether a block did not decode to its own bytes.
+  bool faulty() const { return faulty_; }
 
  private:
   struct FreeContext {
@@ -99,6 +106,8 @@ class BlockCompressor {
   unsigned threads_;
   std::vector<std::unique_ptr<ZSTD_CCtx, FreeContext>> contexts_;
   std::vector<std::vector<std::uint8_t>> out_;
+  std::vector<std::vector<std::uint8_t>> check_;
+  bool faulty_ = false;
 };
 
 // Cuts the file data into blocks as it streams past, stores or compresses
@@ -138,10 +147,15 @@ class VolumeWriter {
 
   bool write_headers(const VolumeIndex& index, std::string& error) {
     if (index.in_program()) return true;
+    if (index.volume_count() != files_.size()) {
+      error = "the volumes written (" + std::to_string(files_.size()) + ") are not those the index places (" +
+              std::to_string(index.volume_count()) + ")";
+      return false;
+    }
     for (std::uint32_t n = 1; n <= index.volume_count(); ++n) {
       const std::vector<std::uint8_t> header =
           encode_volume_header(n, index.volume_count(), index.build_id(), index.volume(n), index.stored_length());
-      if (n > files_.size() || !files_[n - 1]->write_at(0, header.data(), header.size())) {
+      if (!files_[n - 1]->write_at(0, header.data(), header.size())) {
         error = quoted(path(n)) + ": cannot write: " + errno_text();
         return false;
       }
@@ -197,6 +211,10 @@ class VolumeWriter {
     if (batch_.empty()) return true;
     if (compressor_) {
       const std::vector<PackedBlock> made = compressor_->compress(batch_);
+      if (compressor_->faulty()) {
+        error = "zstd: a compressed block does not decode to its bytes";
+        return false;
+      }
       for (std::size_t i = 0; i < made.size(); ++i) {
         const std::uint8_t* bytes = made[i].method == BlockMethod::zstd ? compressor_->compressed(i) : batch_[i].data();
         if (!place(made[i], bytes, error)) return false;
@@ -315,10 +333,13 @@ PackOutcome pack_volumes(const TreeScan& scan, const fs::path& index_output, con
     input.sizes.push_back(e.folder ? fileset_folder_size : e.size);
     data_length += e.folder ? 0 : static_cast<std::uint64_t>(e.size);
   }
-  if (!in_program && volumes_needed(data_length, capacity) > most_volumes) {
-    return refused(std::to_string(volumes_needed(data_length, capacity)) + " volumes of " +
-                   std::to_string(capacity) + " bytes: choose a larger volume size (at most " +
-                   std::to_string(most_volumes) + " volumes)");
+  // Volumes hold whole blocks, and a block may not shrink: as many volumes as
+  // that takes, at most.
+  const std::uint64_t per_volume = in_program ? 1 : capacity / block_size;
+  const std::uint32_t at_most = volumes_needed(data_length, per_volume * block_size);
+  if (!in_program && at_most > most_volumes) {
+    return refused(std::to_string(at_most) + " volumes of " + std::to_string(capacity) +
+                   " bytes: choose a larger volume size (at most " + std::to_string(most_volumes) + " volumes)");
   }
 
   VolumeWriter volumes(index_output.parent_path(), plan.name, capacity, block_size, plan.compress_level,

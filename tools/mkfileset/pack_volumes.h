@@ -25,8 +25,10 @@ struct VolumePlan {
 // OUTPUT.blocks until they are linked in.
 std::filesystem::path blocks_path_for(const std::filesystem::path& index_output);
 
-// The most stored bytes setup.exe itself may carry: beyond, volumes.
-constexpr std::uint64_t most_blocks_in_program = std::uint64_t{1536} << 20;
+// The most stored bytes setup.exe itself may carry, as much as the single
+// container: the loader reserves the whole image in a 2 GiB address space,
+// which the decoding buffers share. Beyond, volumes.
+constexpr std::uint64_t most_blocks_in_program = std::uint64_t{1} << 30;
 
 // Packs a scanned tree into the volume index at index_output and its volumes
 // beside it. Every output goes to a temporary file first and takes its place

@@ -150,6 +150,8 @@ TEST_F(VolumePacking, CompressedBlocksDecodeToTheFilesInEitherPlace) {
     const Cli cli = run(args);
     ASSERT_EQ(cli.code, 0) << cli.err;
     const std::vector<std::uint8_t> bytes = read_file(index_path());
+    ASSERT_EQ(run(args).code, 0);
+    EXPECT_EQ(read_file(index_path()), bytes) << "the same files give the same index, whatever the threads";
     const auto index = VolumeIndex::open(bytes.data(), bytes.size());
     ASSERT_TRUE(index);
     ASSERT_EQ(index->volume_count(), c.volumes);
