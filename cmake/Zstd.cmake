@@ -4,15 +4,27 @@
 #     package (scripts/fetch-zstd pins the version and unpacks it into
 #     SETUP_THIRD_PARTY_DIR): no encoder, no legacy formats, no threads, no
 #     assembly, so setup.exe carries only what it runs;
-#   - the host links Debian's libzstd (libzstd-dev), of the same version; there
-#     zstd_host is the whole library, encoder included, for the tests;
+#   - the host links Debian's libzstd (libzstd-dev), of the same version;
 #   - the fuzz build (SETUP_FUZZ) compiles the same decoder sources as the
 #     Windows builds, so that what it fuzzes is instrumented and is the code
 #     setup.exe runs.
+# Every build for the host, the fuzz build too, also has zstd_host: Debian's
+# whole library, encoder included, for the host tools and the tests.
 include_guard(GLOBAL)
 
 set(SETUP_THIRD_PARTY_DIR ${CMAKE_SOURCE_DIR}/build/third_party CACHE PATH
     "Where scripts/fetch-zstd puts Debian's zstd sources")
+
+if(NOT WIN32)
+  find_path(SETUP_ZSTD_INCLUDE_DIR zstd.h)
+  find_library(SETUP_ZSTD_LIBRARY zstd)
+  if(NOT SETUP_ZSTD_INCLUDE_DIR OR NOT SETUP_ZSTD_LIBRARY)
+    message(FATAL_ERROR "libzstd not found: install libzstd-dev (scripts/install-deps does)")
+  endif()
+  add_library(zstd_host INTERFACE)
+  target_include_directories(zstd_host INTERFACE ${SETUP_ZSTD_INCLUDE_DIR})
+  target_link_libraries(zstd_host INTERFACE ${SETUP_ZSTD_LIBRARY})
+endif()
 
 if(WIN32 OR SETUP_FUZZ)
   execute_process(COMMAND ${CMAKE_SOURCE_DIR}/scripts/fetch-zstd ${SETUP_THIRD_PARTY_DIR}
@@ -33,13 +45,5 @@ if(WIN32 OR SETUP_FUZZ)
   target_include_directories(zstd_decoder PUBLIC ${_zlib})
   set_target_properties(zstd_decoder PROPERTIES C_STANDARD 99 C_EXTENSIONS ON)
 else()
-  find_path(SETUP_ZSTD_INCLUDE_DIR zstd.h)
-  find_library(SETUP_ZSTD_LIBRARY zstd)
-  if(NOT SETUP_ZSTD_INCLUDE_DIR OR NOT SETUP_ZSTD_LIBRARY)
-    message(FATAL_ERROR "libzstd not found: install libzstd-dev (scripts/install-deps does)")
-  endif()
-  add_library(zstd_host INTERFACE)
-  target_include_directories(zstd_host INTERFACE ${SETUP_ZSTD_INCLUDE_DIR})
-  target_link_libraries(zstd_host INTERFACE ${SETUP_ZSTD_LIBRARY})
   add_library(zstd_decoder ALIAS zstd_host)
 endif()
