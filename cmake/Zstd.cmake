@@ -4,11 +4,12 @@
 #     package (scripts/fetch-zstd pins the version and unpacks it into
 #     SETUP_THIRD_PARTY_DIR): no encoder, no legacy formats, no threads, no
 #     assembly, so setup.exe carries only what it runs;
-#   - the host links Debian's libzstd (libzstd-dev), of the same version; there
-#     zstd_host is the whole library, encoder included, for the tests;
+#   - the host links Debian's libzstd (libzstd-dev), of the same version;
 #   - the fuzz build (SETUP_FUZZ) compiles the same decoder sources as the
 #     Windows builds, so that what it fuzzes is instrumented and is the code
 #     setup.exe runs.
+# Every build for the host, the fuzz build too, also has zstd_host: Debian's
+# whole library, encoder included, for the host tools and the tests.
 include_guard(GLOBAL)
 
 set(SETUP_THIRD_PARTY_DIR ${CMAKE_SOURCE_DIR}/build/third_party CACHE PATH

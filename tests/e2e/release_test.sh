@@ -81,6 +81,21 @@ missing password file|--sign "$tmp/cert.pfx" --sign-password-file "$tmp/none"|do
 password file without a certificate|--sign-password-file "$tmp/password"|go with --sign
 EOF
 
+# --- options refused as given (exit code 2), before anything else -------------
+while IFS='|' read -r what args message; do
+  eval "set -- $args"
+  build_setup "$tmp/refused.exe" "$@"
+  check "$what: exit code" "$?" 2
+  check "$what: says why" "$(grep -c -- "$message" "$tmp/build.log")" 1
+done <<EOF
+compression level 0|--compress=0|--compress takes max or a level from 1 to 22
+compression level 23|--compress=23|--compress takes max or a level from 1 to 22
+compression level with a leading zero|--compress=03|--compress takes max or a level from 1 to 22
+compression by a name other than max|--compress=fast|--compress takes max or a level from 1 to 22
+compression with an empty level|--compress=|--compress takes max or a level from 1 to 22
+compression level as a separate argument|--compress 19|usage:
+EOF
+
 # --- signed --------------------------------------------------------------------
 build_setup "$tmp/signed.exe" --sign "$tmp/cert.pfx" --sign-password-file "$tmp/password"
 check "signed: build-setup exit code" "$?" 0

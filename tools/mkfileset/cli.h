@@ -7,6 +7,8 @@
 //   mkfileset [--seed HEX] --list CONTAINER  list it and check its digest; a
 //                                            setup.exe is listed by its payload
 //   mkfileset --check DIR                    report all DIR's packer would refuse
+//   mkfileset --estimate DIR                 how much smaller zstd would make DIR's
+//                                            files, from a sample
 //
 // Without --seed the seed this build was configured with is used.
 

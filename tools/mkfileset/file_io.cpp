@@ -86,3 +86,21 @@ bool read_file_exactly(const fs::path& path, std::uint64_t size, std::vector<std
   }
   return true;
 }
+
+bool read_file_range(const fs::path& path, std::uint64_t offset, std::uint8_t* out, std::size_t size,
+                     std::string& error) {
+  const File file(std::fopen(path.c_str(), "rb"));
+  if (!file) {
+    error = "cannot open: " + errno_text();
+    return false;
+  }
+  if (::fseeko(file.get(), static_cast<off_t>(offset), SEEK_SET) != 0) {
+    error = "cannot read: " + errno_text();
+    return false;
+  }
+  if (std::fread(out, 1, size, file.get()) != size) {
+    error = std::ferror(file.get()) ? "cannot read: " + errno_text() : "is shorter than when it was scanned";
+    return false;
+  }
+  return true;
+}

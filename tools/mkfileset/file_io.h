@@ -45,3 +45,8 @@ class TemporaryFile {
 // consume returns false to stop (its reason then goes into error).
 bool read_file_exactly(const std::filesystem::path& path, std::uint64_t size, std::vector<std::uint8_t>& buffer,
                        const std::function<bool(const std::uint8_t*, std::size_t)>& consume, std::string& error);
+
+// Reads exactly size bytes of path from offset on into out; a file that ends
+// before them is refused.
+bool read_file_range(const std::filesystem::path& path, std::uint64_t offset, std::uint8_t* out, std::size_t size,
+                     std::string& error);

@@ -1,0 +1,100 @@
+#include "tools/mkfileset/estimate.h"
+
+#include <zstd.h>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "tools/mkfileset/file_io.h"
+#include "tools/mkfileset/sample_plan.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The files with data, in the packer's order, each with its offset in the
+// stream they make together.
+struct StreamFile {
+  const ScannedEntry* entry;
+  std::uint64_t offset;
+};
+
+std::vector<StreamFile> stream_of(const TreeScan& scan, std::uint64_t& total) {
+  std::vector<StreamFile> files;
+  total = 0;
+  for (const ScannedEntry& e : scan.entries) {
+    if (e.folder || e.size <= 0) continue;
+    files.push_back({&e, total});
+    total += static_cast<std::uint64_t>(e.size);
+  }
+  return files;
+}
+
+// Fills out with the stream's bytes from offset on, file by file.
+bool read_stream(const std::vector<StreamFile>& files, std::uint64_t offset, std::uint8_t* out, std::size_t size,
+                 const RangeReader& read, std::string& error) {
+  auto file = std::upper_bound(files.begin(), files.end(), offset,
+                               [](std::uint64_t at, const StreamFile& f) { return at < f.offset; }) - 1;
+  while (size > 0) {
+    const std::uint64_t within = offset - file->offset;
+    const std::size_t n = static_cast<std::size_t>(
+        std::min<std::uint64_t>(size, static_cast<std::uint64_t>(file->entry->size) - within));
+    if (!read(file->entry->source, within, out, n, error)) {
+      error = quoted(file->entry->source) + ": " + error;
+      return false;
+    }
+    out += n;
+    offset += n;
+    size -= n;
+    ++file;
+  }
+  return true;
+}
+
+using CompressionContext = std::unique_ptr<ZSTD_CCtx, decltype(&ZSTD_freeCCtx)>;
+
+}  // namespace
+
+double CompressionEstimate::saving() const {
+  if (sampled_bytes == 0) return 0;
+  return 1.0 - static_cast<double>(compressed_bytes) / static_cast<double>(sampled_bytes);
+}
+
+CompressionEstimate estimate_compression(const TreeScan& scan, const EstimateSettings& settings,
+                                         const RangeReader& read) {
+  CompressionEstimate estimate;
+  if (!scan.ok()) {
+    estimate.error = scan.error;
+    return estimate;
+  }
+  const std::vector<StreamFile> files = stream_of(scan, estimate.total_bytes);
+  const std::vector<SamplePiece> pieces = plan_sample(estimate.total_bytes, settings.piece_size, settings.max_pieces);
+  if (pieces.empty()) return estimate;
+
+  const CompressionContext context(ZSTD_createCCtx(), ZSTD_freeCCtx);
+  if (!context || ZSTD_isError(ZSTD_CCtx_setParameter(context.get(), ZSTD_c_compressionLevel, settings.level))) {
+    estimate.error = "cannot set up zstd at level " + std::to_string(settings.level);
+    return estimate;
+  }
+  const std::size_t piece_size = static_cast<std::size_t>(settings.piece_size);
+  std::vector<std::uint8_t> piece(piece_size);
+  std::vector<std::uint8_t> frame(ZSTD_compressBound(piece_size));
+  for (const SamplePiece& p : pieces) {
+    const std::size_t n = static_cast<std::size_t>(p.size);
+    if (!read_stream(files, p.offset, piece.data(), n, read, estimate.error)) return estimate;
+    const std::size_t size = ZSTD_compress2(context.get(), frame.data(), frame.size(), piece.data(), n);
+    if (ZSTD_isError(size)) {
+      estimate.error = std::string("zstd: ") + ZSTD_getErrorName(size);
+      return estimate;
+    }
+    estimate.sampled_bytes += n;
+    estimate.compressed_bytes += std::min(size, n);
+    ++estimate.pieces;
+  }
+  return estimate;
+}
+
+CompressionEstimate estimate_tree(const fs::path& root, const EstimateSettings& settings) {
+  return estimate_compression(scan_tree(root), settings, read_file_range);
+}
