@@ -156,8 +156,8 @@ Outcome SetupSequence::check_program_blocks() {
     if (!s_.silent) show_message(Msg::checksum_error, s_.german(), MB_OK | MB_ICONERROR);
     return Outcome::input_damaged;
   }
-  shell_.log().line("check payload: " + std::to_string(volume_index_->block_count()) + " compressed blocks, " +
-                    std::to_string(volume_index_->stored_length()) + " bytes, checksums match");
+  shell_.log().line("check payload: " + std::to_string(volume_index_->stored_length()) +
+                    " bytes of compressed blocks, checksums match");
   const RetryVolume no_retry = [this](const VolumeProblem& p) {
     shell_.log().line("files: the compressed blocks in " + p.path + ": " + message(volume_reason(p.fault), false));
     return false;
