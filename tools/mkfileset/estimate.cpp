@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "tools/mkfileset/block_rule.h"
 #include "tools/mkfileset/file_io.h"
 #include "tools/mkfileset/sample_plan.h"
 
@@ -89,7 +90,7 @@ CompressionEstimate estimate_compression(const TreeScan& scan, const EstimateSet
       return estimate;
     }
     estimate.sampled_bytes += n;
-    estimate.compressed_bytes += std::min(size, n);
+    estimate.compressed_bytes += worth_compressing(n, size) ? size : n;
     ++estimate.pieces;
   }
   return estimate;

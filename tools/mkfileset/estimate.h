@@ -3,8 +3,7 @@
 // told in well under a second whatever their size. The files are taken as one
 // stream in the packer's order, and evenly spread pieces of it
 // (sample_plan.h) are compressed one by one, as the packer compresses its
-// blocks: a piece that does not shrink counts whole, as such a block is
-// stored. Large files so get more pieces than small ones, and the same files
+// blocks: a piece that would be stored (block_rule.h) counts whole. Large files so get more pieces than small ones, and the same files
 // always give the same figures.
 
 #include <cstdint>

@@ -12,6 +12,7 @@
 #include "core/sha256.h"
 #include "payload/volume_index.h"
 #include "payload/xxh3.h"
+#include "tools/mkfileset/block_rule.h"
 #include "tools/mkfileset/file_io.h"
 
 namespace fs = std::filesystem;
@@ -74,7 +75,7 @@ class BlockCompressor {
       const std::size_t n = ZSTD_compress2(c, out_[i].data(), out_[i].size(), in.data(), in.size());
       PackedBlock& b = made[i];
       b.sum = xxh3_64(in.data(), in.size());
-      if (!ZSTD_isError(n) && n > 0 && n < in.size() - in.size() / 100) {
+      if (!ZSTD_isError(n) && worth_compressing(in.size(), n)) {
         // Decoded once here, as the setup will: a frame that does not give
         // back its bytes is never shipped.
         const std::size_t back = ZSTD_decompress(check_[i].data(), check_[i].size(), out_[i].data(), n);
