@@ -211,6 +211,13 @@ bool VolumeIndex::verify_digest(Tdigest& checksum) const {
   return checksum.matches(header_.digest);
 }
 
+bool block_is_sound(const BlockEntry& e, const std::uint8_t* stored, std::uint8_t* out, BlockDecoder& decoder) {
+  if (sha256(stored, e.stored_size) != e.digest) return false;
+  if (e.method != BlockMethod::zstd) return true;
+  return decoder.decode(stored, e.stored_size, out, e.original_size) == BlockFault::none &&
+         xxh3_64(out, e.original_size) == e.sum;
+}
+
 std::optional<Tvolume_header> read_volume_header(const std::uint8_t* bytes, std::size_t size) {
   if (bytes == nullptr || size < volume_header_size) return std::nullopt;
   Tvolume_header h;

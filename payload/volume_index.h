@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/sha256.h"
+#include "payload/block_decoder.h"
 #include "payload/digest.h"
 #include "payload/payload_layout.h"
 #include "payload/volume_format.h"
@@ -84,6 +85,11 @@ class VolumeIndex {
   std::vector<std::uint64_t> stored_offsets_;  // per block, and one past the last
   std::vector<std::uint64_t> volume_starts_;   // first block of each volume, and block_count
 };
+
+// Whether block e's stored bytes match their SHA-256 and, when compressed,
+// decode into out (original_size bytes) to bytes of the maker's checksum.
+// A stored block is used where it was read: out is not touched.
+bool block_is_sound(const BlockEntry& e, const std::uint8_t* stored, std::uint8_t* out, BlockDecoder& decoder);
 
 // A volume's header, read from its first 64 bytes: nothing unless the magic,
 // version and own sum match.

@@ -10,7 +10,6 @@
 #include "payload/block_pipeline_win.h"
 #include "payload/file_region_win.h"
 #include "payload/payload_source.h"
-#include "payload/xxh3.h"
 
 namespace {
 
@@ -97,11 +96,7 @@ class VolumeReader {
     }
     if (!data_->read(e.stored_offset - data_offset_, stored, e.stored_size))
       return fail(made, VolumeFault::truncated, path_);
-    if (sha256(stored, e.stored_size) != e.digest) return fail(made, VolumeFault::damaged, path_);
-    if (e.method == BlockMethod::zstd &&
-        (decoder_.decode(stored, e.stored_size, into, e.original_size) != BlockFault::none ||
-         xxh3_64(into, e.original_size) != e.sum))
-      return fail(made, VolumeFault::damaged, path_);
+    if (!block_is_sound(e, stored, into, decoder_)) return fail(made, VolumeFault::damaged, path_);
     return made;
   }
 

@@ -5,7 +5,6 @@
 #include <iomanip>
 
 #include "payload/volume_index.h"
-#include "payload/xxh3.h"
 #include "core/sha256.h"
 #include "payload/block_decoder.h"
 #include "tools/common/cp1252.h"
@@ -36,11 +35,7 @@ VolumeFault check_blocks(const VolumeIndex& index, const VolumeSpan& span,
   for (std::uint64_t b = span.first_block; b < span.end_block; ++b) {
     const BlockEntry e = index.block(b);
     if (!read(e.stored_offset - span.offset, stored.data(), e.stored_size)) return VolumeFault::truncated;
-    if (sha256(stored.data(), e.stored_size) != e.digest) return VolumeFault::damaged;
-    if (e.method != BlockMethod::zstd) continue;
-    if (decoder.decode(stored.data(), e.stored_size, original.data(), e.original_size) != BlockFault::none ||
-        xxh3_64(original.data(), e.original_size) != e.sum)
-      return VolumeFault::damaged;
+    if (!block_is_sound(e, stored.data(), original.data(), decoder)) return VolumeFault::damaged;
   }
   return VolumeFault::none;
 }
