@@ -8,6 +8,7 @@
 
 #include "tools/mkfileset/block_rule.h"
 #include "tools/mkfileset/file_io.h"
+#include "tools/mkfileset/kind_order.h"
 #include "tools/mkfileset/sample_plan.h"
 
 namespace fs = std::filesystem;
@@ -97,5 +98,7 @@ CompressionEstimate estimate_compression(const TreeScan& scan, const EstimateSet
 }
 
 CompressionEstimate estimate_tree(const fs::path& root, const EstimateSettings& settings) {
-  return estimate_compression(scan_tree(root), settings, read_file_range);
+  TreeScan scan = scan_tree(root);
+  if (scan.ok()) order_by_kind(scan);
+  return estimate_compression(scan, settings, read_file_range);
 }

@@ -15,6 +15,7 @@
 #include "payload/fileset_writer.h"
 #include "payload/xxh3.h"
 #include "tools/mkfileset/file_io.h"
+#include "tools/mkfileset/kind_order.h"
 #include "tools/mkfileset/pack_volumes.h"
 
 namespace fs = std::filesystem;
@@ -136,6 +137,7 @@ PackOutcome pack_directory(const fs::path& root, const fs::path& output, Tdigest
     if (scan.ok() && add_missing_file(scan, m.name, m.source) == AddMissing::added && added) added->push_back(m.name);
   }
   if (!scan.ok()) return refused(scan.error);
+  if (volumes && volumes->compress_level > 0) order_by_kind(scan);
   return volumes ? pack_volumes(scan, output, *volumes, checksum) : pack_tree(scan, output, checksum);
 }
 

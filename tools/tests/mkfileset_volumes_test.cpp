@@ -129,7 +129,9 @@ TEST_F(VolumePacking, CompressedBlocksDecodeToTheFilesInEitherPlace) {
   write_file(src() / "data" / "noise.bin", noise);
   write_file(src() / "data" / "text.txt", text);
   write_file(src() / "small.txt", "hello");
-  const std::string all = noise + text + "hello";
+  write_file(src() / "z.txt", "hi");
+  // Files of a kind lie together, smallest first.
+  const std::string all = noise + "hi" + "hello" + text;
   struct Case {
     const char* what;
     std::vector<std::string> options;
@@ -156,6 +158,9 @@ TEST_F(VolumePacking, CompressedBlocksDecodeToTheFilesInEitherPlace) {
     ASSERT_TRUE(index);
     ASSERT_EQ(index->volume_count(), c.volumes);
     ASSERT_EQ(index->block_count(), 2u);
+    std::vector<std::string> names;
+    for (const PayloadEntry& e : index->layout().entries) names.push_back(e.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"data", "data\\noise.bin", "z.txt", "small.txt", "data\\text.txt"}));
     EXPECT_EQ(index->block(0).method, BlockMethod::stored) << "random bytes do not shrink";
     EXPECT_EQ(index->block(1).method, BlockMethod::zstd);
     EXPECT_LT(index->block(1).stored_size, text.size() / 10);
