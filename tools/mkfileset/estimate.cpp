@@ -54,6 +54,26 @@ bool read_stream(const std::vector<StreamFile>& files, std::uint64_t offset, std
   return true;
 }
 
+// When piece lies wholly in a file that follows one of the same kind and size
+// in the stream, and that file's bytes at the same place lie in the same
+// block: that file, whose bytes the packer's block would hold before the
+// piece's. Copies of a file in several folders are common in game data (one
+// texture in many tracks), and the packer's order puts them side by side.
+const StreamFile* original_within_block(const std::vector<StreamFile>& files, const SamplePiece& piece,
+                                        std::uint64_t block_size) {
+  auto file = std::upper_bound(files.begin(), files.end(), piece.offset,
+                               [](std::uint64_t at, const StreamFile& f) { return at < f.offset; }) - 1;
+  if (file == files.begin()) return nullptr;
+  const std::uint64_t size = static_cast<std::uint64_t>(file->entry->size);
+  if (piece.offset + piece.size > file->offset + size) return nullptr;
+  const StreamFile& before = *(file - 1);
+  if (before.entry->size != file->entry->size ||
+      file_kind(before.entry->name) != file_kind(file->entry->name))
+    return nullptr;
+  if ((piece.offset - size) / block_size != (piece.offset + piece.size - 1) / block_size) return nullptr;
+  return &before;
+}
+
 using CompressionContext = std::unique_ptr<ZSTD_CCtx, decltype(&ZSTD_freeCCtx)>;
 
 }  // namespace
@@ -82,9 +102,26 @@ CompressionEstimate estimate_compression(const TreeScan& scan, const EstimateSet
   const std::size_t piece_size = static_cast<std::size_t>(settings.piece_size);
   std::vector<std::uint8_t> piece(piece_size);
   std::vector<std::uint8_t> frame(ZSTD_compressBound(piece_size));
+  std::vector<std::uint8_t> original;
   for (const SamplePiece& p : pieces) {
     const std::size_t n = static_cast<std::size_t>(p.size);
     if (!read_stream(files, p.offset, piece.data(), n, read, estimate.error)) return estimate;
+    const StreamFile* copy_of = original_within_block(files, p, settings.block_size);
+    if (copy_of) {
+      original.resize(n);
+      const std::uint64_t within = p.offset - (copy_of + 1)->offset;
+      if (!read(copy_of->entry->source, within, original.data(), n, estimate.error)) {
+        estimate.error = quoted(copy_of->entry->source) + ": " + estimate.error;
+        return estimate;
+      }
+      if (std::equal(original.begin(), original.end(), piece.begin())) {
+        // One long match: a few bytes in the frame.
+        estimate.sampled_bytes += n;
+        estimate.copied_bytes += n;
+        ++estimate.pieces;
+        continue;
+      }
+    }
     const std::size_t size = ZSTD_compress2(context.get(), frame.data(), frame.size(), piece.data(), n);
     if (ZSTD_isError(size)) {
       estimate.error = std::string("zstd: ") + ZSTD_getErrorName(size);

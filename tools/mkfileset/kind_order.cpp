@@ -6,12 +6,12 @@
 
 #include "core/name_case.h"
 
-std::string_view file_kind(std::string_view name) {
+std::string file_kind(std::string_view name) {
   const std::size_t slash = name.rfind('\\');
   const std::string_view last = slash == std::string_view::npos ? name : name.substr(slash + 1);
   const std::size_t dot = last.rfind('.');
   if (dot == std::string_view::npos || dot == 0) return {};
-  return last.substr(dot + 1);
+  return fold_name_case(last.substr(dot + 1));
 }
 
 void order_by_kind(TreeScan& scan) {
@@ -22,7 +22,7 @@ void order_by_kind(TreeScan& scan) {
   const auto first_file = std::stable_partition(scan.entries.begin(), scan.entries.end(),
                                                 [](const ScannedEntry& e) { return e.folder; });
   std::vector<Keyed> files;
-  for (auto it = first_file; it != scan.entries.end(); ++it) files.push_back({fold_name_case(file_kind(it->name)), &*it});
+  for (auto it = first_file; it != scan.entries.end(); ++it) files.push_back({file_kind(it->name), &*it});
   std::sort(files.begin(), files.end(), [](const Keyed& a, const Keyed& b) {
     return std::tie(a.kind, a.entry->size, a.entry->name) < std::tie(b.kind, b.entry->size, b.entry->name);
   });

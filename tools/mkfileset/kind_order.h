@@ -10,13 +10,15 @@
 // before what it holds. Stored payloads keep the order by name: their
 // container stays what it always was.
 
+#include <string>
 #include <string_view>
 
 #include "tools/mkfileset/tree_scan.h"
 
-// The extension of a file name's last part: "PNG" for "tracks\sand\Sand.PNG";
-// empty for none, and for a name like ".hidden".
-std::string_view file_kind(std::string_view name);
+// A file's kind: the extension of its name's last part, letter case folded
+// as Windows folds it ("PNG" for "tracks\sand\Sand.png"); empty for none,
+// and for a name like ".hidden".
+std::string file_kind(std::string_view name);
 
 // Orders the files of a scan by kind, then size, then name.
 void order_by_kind(TreeScan& scan);

@@ -12,9 +12,9 @@ TEST(KindOrder, KindIsTheLastPartsExtension) {
     const char* name;
     const char* kind;
   } cases[] = {
-      {"a.png", "png"},
-      {"tracks\\sand\\Sand.PNG", "PNG"},
-      {"music\\theme.music.ogg", "ogg"},
+      {"a.png", "PNG"},
+      {"tracks\\sand\\Sand.Png", "PNG"},
+      {"music\\theme.music.ogg", "OGG"},
       {"data.d\\readme", ""},  // a dot in a folder's name is no extension
       {"textures\\.hidden", ""},
       {"trailing.", ""},

@@ -151,6 +151,42 @@ TEST_F(EstimateTest, PiecesThatShrinkByLessThanOnePercentCountWhole) {
   }
 }
 
+// Two files of random bytes, of one kind and size: when the second is a copy
+// of the first and both lie in one block, the packer's zstd finds it whole, and
+// so must the estimate, which reads the first file's bytes to make sure.
+TEST_F(EstimateTest, ACopyOfTheFileBeforeItInOneBlockCostsNothing) {
+  const std::string random = contents(Fill::random, 256 * KiB, 9);
+  const struct {
+    const char* what;
+    std::string second;         // b\tex.dat
+    const char* second_name;
+    std::uint64_t block_size;
+    double least, most;
+  } cases[] = {
+      {"a copy", random, "b/tex.dat", 8 * MiB, 0.49, 0.51},
+      {"a copy, the kind's letter case another", random, "b/tex.DAT", 8 * MiB, 0.49, 0.51},
+      {"the same size, other bytes", contents(Fill::random, 256 * KiB, 10), "b/tex.dat", 8 * MiB, 0, 0.01},
+      {"a copy in the next block", random, "b/tex.dat", 256 * KiB, 0, 0.01},
+      {"a copy of another kind", random, "b/tex.bin", 8 * MiB, 0, 0.01},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    fs::remove_all(root());
+    fs::create_directories(root() / "b");
+    write_file(root() / "a.dat", random);
+    write_file(root() / c.second_name, c.second);
+    EstimateSettings settings = small_sample;
+    settings.block_size = c.block_size;
+    CountingReader counted;
+    const CompressionEstimate estimate = estimate_compression(scan_tree(root()), settings, counted.reader());
+    ASSERT_TRUE(estimate.ok()) << estimate.error;
+    EXPECT_EQ(estimate.sampled_bytes, 512 * KiB);
+    EXPECT_GE(estimate.saving(), c.least);
+    EXPECT_LE(estimate.saving(), c.most);
+    EXPECT_LE(counted.bytes, 2 * estimate.sampled_bytes);
+  }
+}
+
 // Files of 20 KiB, so that each piece of 64 KiB spans several of them.
 TEST_F(EstimateTest, ReadsExactlyThePlannedPiecesOfTheStreamAndTheSameEachTime) {
   make_tree(root(), joined(many("a", 150, Fill::text, 20 * KiB), many("b/c", 150, Fill::random, 20 * KiB)));
