@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#define ZSTD_STATIC_LINKING_ONLY  // the size of a context, before making it
 #include <zstd.h>
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include "payload/volume_index.h"
 #include "payload/xxh3.h"
 #include "tools/mkfileset/block_rule.h"
+#include "tools/mkfileset/compress_threads.h"
 #include "tools/mkfileset/file_io.h"
 
 namespace fs = std::filesystem;
@@ -41,12 +43,28 @@ std::uint32_t block_size_for(const VolumePlan& plan) {
   return block;
 }
 
-// Compresses blocks on every core, each with a context of its own; a block
-// that does not shrink by at least 1% is stored as it is.
+// What one compressing thread takes: its context and the block it reads,
+// the frame it makes and the frame decoded again.
+std::uint64_t memory_per_thread(int level, std::uint32_t block_size) {
+  return ZSTD_estimateCCtxSize_usingCParams(ZSTD_getCParams(level, block_size, 0)) + 2 * std::uint64_t{block_size} +
+         ZSTD_compressBound(block_size);
+}
+
+std::uint64_t physical_memory() {
+  const long pages = ::sysconf(_SC_PHYS_PAGES);
+  const long page_size = ::sysconf(_SC_PAGESIZE);
+  return pages > 0 && page_size > 0 ? std::uint64_t(pages) * std::uint64_t(page_size) : 0;
+}
+
+// Compresses blocks on every core that memory allows (compress_threads.h),
+// each with a context of its own; a block that does not shrink by at least
+// 1% is stored as it is.
 class BlockCompressor {
  public:
   BlockCompressor(int level, std::uint32_t block_size)
-      : level_(level), threads_(std::max(1u, std::thread::hardware_concurrency())) {
+      : level_(level),
+        threads_(compressing_threads(std::thread::hardware_concurrency(), physical_memory(),
+                                     memory_per_thread(level, block_size))) {
     for (unsigned t = 0; t < threads_; ++t) {
       contexts_.emplace_back(ZSTD_createCCtx());
       out_.emplace_back(ZSTD_compressBound(block_size));
