@@ -133,4 +133,33 @@ TEST_F(Compressed, AChangedCompressedVolumeIsNamedAndRolledBack) {
   EXPECT_TRUE(unfinished_records(target_.path()).empty());
 }
 
+// The same damage, found by one of the decoding workers while a person
+// installs: the volume is put right while the message is up, and Retry reads
+// the block again; the installation completes byte for byte.
+TEST_F(Compressed, RetryAfterTheVolumeIsPutRightInstallsEveryFile) {
+  const SetupCopy copy("e2e_setup_compressed_volumes");
+  ASSERT_GE(copy.volumes(), 2);
+  const std::string damaged = copy.volume(copy.volumes());
+  const std::optional<std::string> intact = read_file(damaged);
+  ASSERT_TRUE(intact);
+  std::string changed = *intact;
+  changed[volume_header_size + (changed.size() - volume_header_size) / 2] ^= 0x20;
+  ASSERT_TRUE(write_file(damaged, changed));
+  int asked = 0;
+  const DialogAnswer answer = [&](driver::Driver& d, const driver::Dialog& box) {
+    if (box.caption != "Data volume") return install_into(target_.path())(d, box);
+    ++asked;
+    EXPECT_NE(box.message.find(damaged + "\r\nIt is damaged"), std::string::npos) << box.message;
+    EXPECT_TRUE(write_file(damaged, *intact));
+    d.press(box, IDRETRY);
+    return true;
+  };
+  const SetupRun r = run_setup(copy.setup(), {"-L0", "-M", "-R", "-F"}, 60000, answer);
+  EXPECT_EQ(r.exit_code, DWORD(exit_success)) << r.log;
+  EXPECT_EQ(asked, 1) << r.log;
+  expect_same_files(e2e_product_files, installed(), installation_adds);
+  const SetupRun removed = run_command(driver::quote_arg(installed() + "\\uninst\\uninstall.exe") + " -G -Q");
+  EXPECT_EQ(removed.exit_code, DWORD(exit_success)) << removed.log;
+}
+
 }  // namespace
