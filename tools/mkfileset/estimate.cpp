@@ -34,10 +34,15 @@ std::vector<StreamFile> stream_of(const TreeScan& scan, std::uint64_t& total) {
 }
 
 // Fills out with the stream's bytes from offset on, file by file.
+// The file that holds the stream's byte at offset (within the stream).
+std::vector<StreamFile>::const_iterator file_at(const std::vector<StreamFile>& files, std::uint64_t offset) {
+  return std::upper_bound(files.begin(), files.end(), offset,
+                          [](std::uint64_t at, const StreamFile& f) { return at < f.offset; }) - 1;
+}
+
 bool read_stream(const std::vector<StreamFile>& files, std::uint64_t offset, std::uint8_t* out, std::size_t size,
                  const RangeReader& read, std::string& error) {
-  auto file = std::upper_bound(files.begin(), files.end(), offset,
-                               [](std::uint64_t at, const StreamFile& f) { return at < f.offset; }) - 1;
+  auto file = file_at(files, offset);
   while (size > 0) {
     const std::uint64_t within = offset - file->offset;
     const std::size_t n = static_cast<std::size_t>(
@@ -61,8 +66,7 @@ bool read_stream(const std::vector<StreamFile>& files, std::uint64_t offset, std
 // texture in many tracks), and the packer's order puts them side by side.
 const StreamFile* original_within_block(const std::vector<StreamFile>& files, const SamplePiece& piece,
                                         std::uint64_t block_size) {
-  auto file = std::upper_bound(files.begin(), files.end(), piece.offset,
-                               [](std::uint64_t at, const StreamFile& f) { return at < f.offset; }) - 1;
+  const auto file = file_at(files, piece.offset);
   if (file == files.begin()) return nullptr;
   const std::uint64_t size = static_cast<std::uint64_t>(file->entry->size);
   if (piece.offset + piece.size > file->offset + size) return nullptr;
@@ -106,29 +110,27 @@ CompressionEstimate estimate_compression(const TreeScan& scan, const EstimateSet
   for (const SamplePiece& p : pieces) {
     const std::size_t n = static_cast<std::size_t>(p.size);
     if (!read_stream(files, p.offset, piece.data(), n, read, estimate.error)) return estimate;
-    const StreamFile* copy_of = original_within_block(files, p, settings.block_size);
-    if (copy_of) {
+    bool copy = false;
+    if (const StreamFile* copy_of = original_within_block(files, p, settings.block_size)) {
       original.resize(n);
-      const std::uint64_t within = p.offset - (copy_of + 1)->offset;
-      if (!read(copy_of->entry->source, within, original.data(), n, estimate.error)) {
-        estimate.error = quoted(copy_of->entry->source) + ": " + estimate.error;
+      if (!read_stream(files, p.offset - static_cast<std::uint64_t>(copy_of->entry->size), original.data(), n, read,
+                       estimate.error))
+        return estimate;
+      copy = std::equal(original.begin(), original.end(), piece.begin());
+    }
+    std::size_t cost = 0;  // a copy is one long match: a few bytes in the frame
+    if (copy) {
+      estimate.copied_bytes += n;
+    } else {
+      const std::size_t size = ZSTD_compress2(context.get(), frame.data(), frame.size(), piece.data(), n);
+      if (ZSTD_isError(size)) {
+        estimate.error = std::string("zstd: ") + ZSTD_getErrorName(size);
         return estimate;
       }
-      if (std::equal(original.begin(), original.end(), piece.begin())) {
-        // One long match: a few bytes in the frame.
-        estimate.sampled_bytes += n;
-        estimate.copied_bytes += n;
-        ++estimate.pieces;
-        continue;
-      }
-    }
-    const std::size_t size = ZSTD_compress2(context.get(), frame.data(), frame.size(), piece.data(), n);
-    if (ZSTD_isError(size)) {
-      estimate.error = std::string("zstd: ") + ZSTD_getErrorName(size);
-      return estimate;
+      cost = worth_compressing(n, size) ? size : n;
     }
     estimate.sampled_bytes += n;
-    estimate.compressed_bytes += worth_compressing(n, size) ? size : n;
+    estimate.compressed_bytes += cost;
     ++estimate.pieces;
   }
   return estimate;
